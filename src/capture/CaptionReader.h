@@ -1,0 +1,28 @@
+#pragma once
+
+#include "capture/AsyncChannel.h"
+#include "capture/CaptionEntry.h"
+
+#include <QCoroTask>
+
+#include <memory>
+
+namespace velmora {
+
+using CaptionStream = AsyncChannel<CaptionSnapshot>;
+
+// A source of caption snapshots: one complete list of visible lines per poll. The stream ends
+// when the reader decides the meeting is over or when stopReading is called, and never
+// restarts: one reader serves one capture.
+class CaptionReader {
+public:
+    virtual ~CaptionReader() = default;
+
+    virtual std::shared_ptr<CaptionStream> captions() const = 0;
+    // Starts polling and returns without waiting for a poll. Throws VelmoraError (or the
+    // reader's own error when the application cannot be reached).
+    virtual QCoro::Task<> startReading() = 0;
+    virtual void stopReading() = 0;
+};
+
+} // namespace velmora
