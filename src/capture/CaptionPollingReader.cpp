@@ -24,7 +24,8 @@ CaptionPollingReader::~CaptionPollingReader() {
 void CaptionPollingReader::onContainerNotFound(const AXElement&) const {}
 
 QCoro::Task<> CaptionPollingReader::startReading() {
-    if (pollTask_)
+    // A reader serves one capture: once its stream has ended it never polls again.
+    if (pollTask_ || stream_->isFinished())
         co_return;
     if (!env_.accessibility.isProcessTrusted())
         throw VelmoraError::accessibilityNotTrusted();

@@ -93,6 +93,7 @@ protected:
             captions->add(FakeNode::staticText(line));
     }
     void hideCaptions() {
+        captions->clearChildren();
         app->removeChild(captions);
         captions.reset();
     }
@@ -169,10 +170,9 @@ TEST_F(PollingReaderTest, BrowserThresholdFiveMissesEndsStreamAndAReadResetsTheC
     poll();
     EXPECT_EQ(reader->containerGoneCount(), 0);
     hideCaptions();
-    captions.reset();
-    // Cached container now fails: stale, then four more misses are not enough.
-    captions = nullptr;
-    poll(5);
+    reader->cacheValid = false;
+    poll(5); // stale, then four misses
+
     EXPECT_FALSE(collected.ended);
     poll();
     EXPECT_TRUE(collected.ended);
