@@ -1,11 +1,11 @@
 #include "capture/SerialQueue.h"
 
-#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 
 namespace velmora {
 
 SerialQueue::SerialQueue(const QString& name) : worker_(new QObject) {
+    owner_ = std::make_unique<QObject>();
     thread_.setObjectName(name);
     worker_->moveToThread(&thread_);
     QObject::connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
@@ -19,16 +19,15 @@ SerialQueue::~SerialQueue() {
 }
 
 void SerialQueue::submit(std::function<void()> job, std::function<void()> resume) {
-    // The caller's thread must run an event loop; its event dispatcher's object is a stable
-    // receiver living on that thread.
-    QPointer<QObject> caller = QAbstractEventDispatcher::instance(QThread::currentThread());
-    Q_ASSERT(caller);
+    // Results are delivered through the event loop of the thread that created the queue.
+    Q_ASSERT(QThread::currentThread() == owner_->thread());
+    QPointer<QObject> caller = owner_.get();
     QMetaObject::invokeMethod(
         worker_,
         [job = std::move(job), resume = std::move(resume), caller]() mutable {
             job();
             if (caller)
-                QMetaObject::invokeMethod(caller, std::move(resume), Qt::QueuedConnection);
+                QMetaObject::invokeMethod(caller.data(), std::move(resume), Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }

@@ -7,10 +7,12 @@
 #include <QString>
 #include <QThread>
 
+#include <memory>
+
 namespace velmora {
 
-// A serial executor on a thread of its own (transcript writers, history saves).
-// Results come back through the event loop of the thread that submitted.
+// A serial executor on a thread of its own (transcript writers, history saves). Jobs are
+// submitted from, and results come back through the event loop of, the thread that created it.
 class SerialQueue final : public SerialExecutor {
 public:
     explicit SerialQueue(const QString& name);
@@ -21,6 +23,7 @@ public:
 private:
     QThread thread_;
     QObject* worker_; // lives on thread_
+    std::unique_ptr<QObject> owner_; // lives on the creating thread
 };
 
 } // namespace velmora
