@@ -1,8 +1,10 @@
 #include "app/AboutInfo.h"
 #include "app/AppearanceMode.h"
+#include "app/FormatSettingsManager.h"
 #include "app/OnboardingManager.h"
 #include "app/OutputDirectoryManager.h"
 #include "app/ZoomManager.h"
+#include "capture/TranscriptFormatter.h"
 #include "fakes/LogCapture.h"
 
 #include <QDir>
@@ -87,18 +89,35 @@ TEST_F(SettingsStoresTest, PreferenceKeysAreWrittenUnderTheirExactNames) {
     OutputDirectoryManager(settings).setCustomDirectory(temp.path());
     ZoomManager(settings).setZoomLevel(ZoomLevel::extraLarge);
     AppearanceModes::store(settings, AppearanceMode::dark);
+    FormatSettingsManager(settings).setTranscriptFormat(TranscriptFormat::plainText);
     OnboardingManager(settings).markOnboardingCompleted();
 
     const QString text = storedFileText();
     EXPECT_TRUE(text.contains(QStringLiteral("outputDirectory=") + temp.path()));
     EXPECT_TRUE(text.contains(QStringLiteral("zoomLevel=extraLarge")));
     EXPECT_TRUE(text.contains(QStringLiteral("appearanceMode=dark")));
+    EXPECT_TRUE(text.contains(QStringLiteral("transcriptFormat=plainText")));
     EXPECT_TRUE(text.contains(QStringLiteral("hasCompletedOnboarding=true")));
 
     QSettings reread(configPath, QSettings::IniFormat);
     EXPECT_TRUE(OnboardingManager(reread).hasCompletedOnboarding());
     EXPECT_EQ(ZoomManager(reread).storedZoomLevel(), QStringLiteral("extraLarge"));
     EXPECT_EQ(AppearanceModes::stored(reread), AppearanceMode::dark);
+}
+
+TEST_F(SettingsStoresTest, OnlyTheExactPlainTextValueSelectsPlainText) {
+    FormatSettingsManager formats(settings);
+    const auto extension = [&] {
+        const auto list = formats.formatters();
+        return list.size() == 1 ? list[0]->fileExtension() : QStringLiteral("<%1 formatters>").arg(list.size());
+    };
+    EXPECT_EQ(extension(), QStringLiteral("md"));
+    settings.setValue(QStringLiteral("transcriptFormat"), QStringLiteral("plainText"));
+    EXPECT_EQ(extension(), QStringLiteral("txt"));
+    settings.setValue(QStringLiteral("transcriptFormat"), QStringLiteral("PlainText"));
+    EXPECT_EQ(extension(), QStringLiteral("md"));
+    EXPECT_EQ(formats.transcriptFormat(), TranscriptFormat::markdown);
+    EXPECT_EQ(settings.value(QStringLiteral("transcriptFormat")).toString(), QStringLiteral("PlainText"));
 }
 
 TEST_F(SettingsStoresTest, UnknownStoredValuesFallBackWithoutBeingRewritten) {
