@@ -1,6 +1,7 @@
 #include "app/AppState.h"
 
 #include "app/ZoomProvider.h"
+#include "capture/Graphemes.h"
 #include "capture/TranscriptAssembler.h"
 
 #include <QSet>
@@ -17,21 +18,31 @@ constexpr qsizetype lookBack = 10;
 // Below this many characters two lines are too short to call a shared prefix a revision.
 constexpr qsizetype minRevisionLength = 20;
 
-qsizetype commonPrefixLength(const QString& a, const QString& b) {
-    const qsizetype limit = std::min(a.size(), b.size());
-    qsizetype i = 0;
-    while (i < limit && a.at(i) == b.at(i))
-        ++i;
-    return i;
+// The comparison form (lower-case, composed) of each user-perceived character.
+QStringList characterKeys(const QString& text) {
+    const std::vector<qint32> bounds = Graphemes::segment(text);
+    QStringList keys;
+    keys.reserve(qsizetype(bounds.size()) - 1);
+    for (size_t i = 0; i + 1 < bounds.size(); ++i) {
+        QString key;
+        Graphemes::appendKey(QStringView(text).mid(bounds[i], bounds[i + 1] - bounds[i]), key);
+        keys.append(key);
+    }
+    return keys;
 }
 
 // The same line as rewritten by the meeting application (a corrected word, more punctuation).
 bool isRevision(const QString& older, const QString& newer) {
-    const qsizetype shorter = std::min(older.size(), newer.size());
+    const QStringList a = characterKeys(older);
+    const QStringList b = characterKeys(newer);
+    const qsizetype shorter = std::min(a.size(), b.size());
     if (shorter < minRevisionLength)
         return false;
     const qsizetype needed = shorter < 40 ? minRevisionLength : shorter / 2;
-    return commonPrefixLength(older.toLower(), newer.toLower()) >= needed;
+    qsizetype common = 0;
+    while (common < shorter && a.at(common) == b.at(common))
+        ++common;
+    return common >= needed;
 }
 
 } // namespace
@@ -133,8 +144,10 @@ bool AppState::mergeIntoRecent(const CaptionEntry& entry) {
             return true;
         }
         if (isRevision(candidate.text, entry.text)) {
-            const QString& longer =
-                candidate.text.size() > entry.text.size() ? candidate.text : entry.text;
+            const QString& longer = Graphemes::segment(candidate.text).size() >
+                                            Graphemes::segment(entry.text).size()
+                                        ? candidate.text
+                                        : entry.text;
             replaceLiveEntry(i, {candidate.timestamp, entry.speaker, longer});
             return true;
         }

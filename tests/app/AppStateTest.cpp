@@ -107,6 +107,11 @@ TEST_F(AppStateTest, RevisedLineReplacesItsOlderFormWhenThePrefixIsLongEnough) {
     // Short lines are never revisions.
     state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("the Quarterly nums"), 3)});
     EXPECT_EQ(state.liveTranscriptEntries().size(), 3);
+
+    // Characters as the reader sees them: a decomposed accent equals the composed capital.
+    state.setLiveTranscriptEntries({line(QStringLiteral("A"), QStringLiteral("Jose\u0301 said the numbers were fine"))});
+    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("JOS\u00C9 said the numbers were great"))});
+    EXPECT_EQ(texts(), QStringList{QStringLiteral("A:JOS\u00C9 said the numbers were great")});
 }
 
 TEST_F(AppStateTest, LongLinesNeedHalfTheShorterLengthInCommon) {
