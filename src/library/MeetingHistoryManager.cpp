@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QSet>
 #include <QTimeZone>
 #include <QUrl>
 
@@ -18,6 +19,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include <dirent.h>
 
 namespace velmora {
 
@@ -72,6 +75,29 @@ bool fileExists(const QString& path) {
     return info.exists() || info.isSymLink();
 }
 
+// The names in one directory, read at once: one listing costs far less than a lookup per
+// file in a history of thousands of meetings. Falls back to lookups when it cannot be listed.
+class DirectoryListing {
+public:
+    explicit DirectoryListing(const QString& directory) {
+        DIR* dir = ::opendir(QFile::encodeName(directory).constData());
+        if (!dir)
+            return;
+        names_.emplace();
+        while (const dirent* entry = ::readdir(dir))
+            names_->insert(QFile::decodeName(entry->d_name));
+        ::closedir(dir);
+    }
+
+    // `path` is a file directly in the listed directory.
+    bool contains(const QString& path) const {
+        return names_ ? names_->contains(lastComponent(path)) : fileExists(path);
+    }
+
+private:
+    std::optional<QSet<QString>> names_;
+};
+
 std::optional<QString> optionalPath(const QJsonObject& object, QLatin1String key,
                                     const QString& directory, bool& typeOk) {
     const QJsonValue value = object.value(key);
@@ -122,12 +148,12 @@ std::optional<QString> MeetingHistoryManager::resolveFilename(const std::optiona
                                                               const QString& directory) {
     if (!stored)
         return std::nullopt;
-    QString name;
-    const QUrl url(*stored);
-    if (stored->startsWith(QLatin1String("file://")) && url.isValid())
-        name = lastComponent(url.path());
-    else
-        name = lastComponent(*stored);
+    QString name = lastComponent(*stored);
+    if (stored->startsWith(QLatin1String("file://"))) {
+        const QUrl url(*stored);
+        if (url.isValid())
+            name = lastComponent(url.path());
+    }
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QChar::Null))
         return std::nullopt;
@@ -307,24 +333,25 @@ void MeetingHistoryManager::deleteRecord(const MeetingRecord& record) {
 void MeetingHistoryManager::validateRecordsImpl(bool notify) {
     if (records_.isEmpty())
         return;
+    const DirectoryListing listing(directory_);
     bool changed = false;
     QList<MeetingRecord> validated;
     validated.reserve(records_.size());
     for (const MeetingRecord& record : std::as_const(records_)) {
-        if (record.transcriptPath && !fileExists(*record.transcriptPath)) {
+        if (record.transcriptPath && !listing.contains(*record.transcriptPath)) {
             qCInfo(lcHistory, "Transcript missing, removing record: %s",
                    qUtf8Printable(lastComponent(*record.transcriptPath)));
             changed = true;
             continue;
         }
         MeetingRecord copy = record;
-        if (copy.summaryPath && !fileExists(*copy.summaryPath)) {
+        if (copy.summaryPath && !listing.contains(*copy.summaryPath)) {
             qCInfo(lcHistory, "Summary missing, clearing summaryPath: %s",
                    qUtf8Printable(lastComponent(*copy.summaryPath)));
             copy.summaryPath.reset();
             changed = true;
         }
-        if (copy.notesPath && !fileExists(*copy.notesPath)) {
+        if (copy.notesPath && !listing.contains(*copy.notesPath)) {
             qCInfo(lcHistory, "Notes missing, clearing notesPath: %s",
                    qUtf8Printable(lastComponent(*copy.notesPath)));
             copy.notesPath.reset();
