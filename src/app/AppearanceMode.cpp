@@ -1,5 +1,7 @@
 #include "app/AppearanceMode.h"
 
+#include "app/RawValues.h"
+
 namespace velmora::AppearanceModes {
 
 QList<AppearanceMode> all() {
@@ -16,11 +18,7 @@ QString rawValue(AppearanceMode mode) {
 }
 
 std::optional<AppearanceMode> fromRawValue(const QString& raw) {
-    for (AppearanceMode mode : all()) {
-        if (rawValue(mode) == raw)
-            return mode;
-    }
-    return std::nullopt;
+    return RawValues::find(all(), rawValue, raw);
 }
 
 AppearanceMode stored(const QSettings& defaults) {

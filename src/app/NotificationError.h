@@ -1,24 +1,16 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
-#include <exception>
+#include <stdexcept>
 
 namespace velmora {
 
 // A notification centre could not answer or deliver; logged, never shown.
-class NotificationError : public std::exception {
+class NotificationError : public std::runtime_error {
 public:
-    explicit NotificationError(QString message)
-        : message_(std::move(message)), utf8_(message_.toUtf8()) {}
-
-    QString message() const { return message_; }
-    const char* what() const noexcept override { return utf8_.constData(); }
-
-private:
-    QString message_;
-    QByteArray utf8_;
+    explicit NotificationError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
 };
 
 } // namespace velmora

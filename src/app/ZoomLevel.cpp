@@ -1,5 +1,7 @@
 #include "app/ZoomLevel.h"
 
+#include "app/RawValues.h"
+
 namespace velmora::ZoomLevels {
 
 QList<ZoomLevel> all() {
@@ -17,11 +19,7 @@ QString rawValue(ZoomLevel level) {
 }
 
 std::optional<ZoomLevel> fromRawValue(const QString& raw) {
-    for (ZoomLevel level : all()) {
-        if (rawValue(level) == raw)
-            return level;
-    }
-    return std::nullopt;
+    return RawValues::find(all(), rawValue, raw);
 }
 
 QString label(ZoomLevel level) {
