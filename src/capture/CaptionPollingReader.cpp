@@ -19,6 +19,8 @@ CaptionPollingReader::CaptionPollingReader(const ReaderEnvironment& environment,
 CaptionPollingReader::~CaptionPollingReader() {
     if (pollTask_)
         pollTask_->cancel();
+    // A consumer still listening learns that no more snapshots will come.
+    stream_->finish();
 }
 
 void CaptionPollingReader::onContainerNotFound(const AXElement&) const {}

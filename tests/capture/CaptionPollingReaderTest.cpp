@@ -97,8 +97,19 @@ protected:
         app->removeChild(captions);
         captions.reset();
     }
+    QList<std::weak_ptr<TestReader>> started;
+
+    // Ends every loop and stream, so no coroutine is left suspended when the test ends.
+    void TearDown() override {
+        for (const auto& weak : started) {
+            if (auto reader = weak.lock())
+                reader->stopReading();
+        }
+        scheduler.runDue();
+    }
     std::shared_ptr<TestReader> start(bool native = false, qint32 pid = 42) {
         auto reader = TestReader::create(env, pid, native);
+        started.append(reader);
         collect(reader->captions(), &collected);
         reader->startReading();
         scheduler.runDue();
