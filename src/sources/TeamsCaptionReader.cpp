@@ -1,7 +1,6 @@
 #include "sources/TeamsCaptionReader.h"
 
 #include "capture/Logging.h"
-#include "capture/VelmoraError.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
 #include "sources/ApplicationIdentifiers.h"
@@ -10,26 +9,14 @@ namespace velmora {
 
 TeamsCaptionReader::TeamsCaptionReader(const ReaderEnvironment& environment, PIDCache& pidCache,
                                        Duration pollInterval)
-    : CaptionPollingReader(environment, pollInterval, lcReader()), pidCache_(pidCache),
-      pollInterval_(pollInterval), speakers_(lcReader()) {}
+    : NativeAppCaptionReader(environment, pidCache, pollInterval, lcReader(), CaptionSource::teams,
+                             QStringLiteral("Teams"), {ApplicationIdentifiers::teamsBundleID},
+                             captionGroupDescription) {}
 
 std::shared_ptr<TeamsCaptionReader> TeamsCaptionReader::create(const ReaderEnvironment& environment,
                                                                PIDCache& pidCache,
                                                                Duration pollInterval) {
     return std::make_shared<TeamsCaptionReader>(environment, pidCache, pollInterval);
-}
-
-AXElement TeamsCaptionReader::createAppElement() {
-    qCInfo(log_, "AX trusted, looking for Teams...");
-    const QString& bundleID = ApplicationIdentifiers::teamsBundleID;
-    const std::optional<qint32> pid = pidCache_.lookup({bundleID});
-    if (!pid) {
-        qCCritical(log_, "Teams not running (bundle: %s)", qUtf8Printable(bundleID));
-        throw VelmoraError::captionSourceNotFound(CaptionSource::teams);
-    }
-    qCInfo(log_, "Found Teams (PID: %d), starting poll at %fs", *pid,
-           double(pollInterval_.count()) / 1000.0);
-    return env_.accessibility.applicationElement(*pid);
 }
 
 std::optional<AXElement> TeamsCaptionReader::findCaptionGroup(Accessibility& ax,
@@ -82,15 +69,6 @@ CaptionSnapshot TeamsCaptionReader::parseSpeakerTextPairs(const QList<TextGroup>
 CaptionSnapshot TeamsCaptionReader::extractEntries(const AXElement& container) const {
     const QList<TextGroup> groups = collectTextGroups(container);
     return parseSpeakerTextPairs(groups, env_.clock.now());
-}
-
-bool TeamsCaptionReader::isCacheValid(const AXElement& container) const {
-    return AXHelpers::description(env_.accessibility, container) == captionGroupDescription;
-}
-
-CaptionSnapshot TeamsCaptionReader::applyReaderState(const CaptionSnapshot& entries) {
-    speakers_.note(entries);
-    return entries;
 }
 
 void TeamsCaptionReader::onContainerNotFound(const AXElement& appElement) const {

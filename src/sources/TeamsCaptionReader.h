@@ -1,8 +1,6 @@
 #pragma once
 
-#include "capture/CaptionPollingReader.h"
-#include "sources/PIDCache.h"
-#include "sources/SpeakerFirstSeenLog.h"
+#include "sources/NativeAppCaptionReader.h"
 
 #include <QDateTime>
 
@@ -12,7 +10,7 @@ namespace velmora {
 
 // Reads the captions of the Teams desktop client: a group described "Live Captions" in which
 // every caption line is a node with exactly two static texts, the speaker and the text.
-class TeamsCaptionReader final : public CaptionPollingReader {
+class TeamsCaptionReader final : public NativeAppCaptionReader {
 public:
     struct TextGroup {
         QString speaker;
@@ -41,22 +39,12 @@ public:
     static void logAXTreeSummary(Accessibility& ax, const AXElement& appElement);
 
 protected:
-    AXElement createAppElement() override;
     std::optional<AXElement> findContainer(const AXElement& appElement) const override;
     CaptionSnapshot extractEntries(const AXElement& container) const override;
-    bool isCacheValid(const AXElement& container) const override;
-    CaptionSnapshot applyReaderState(const CaptionSnapshot& entries) override;
     void onContainerNotFound(const AXElement& appElement) const override;
-    qint64 containerGoneThreshold() const override { return 30; }
-    bool checksCallWindows() const override { return true; }
-    void resetReaderState() override { speakers_.clear(); }
 
 private:
     void collectTextGroups(const AXElement& element, QList<TextGroup>& groups) const;
-
-    PIDCache& pidCache_;
-    const Duration pollInterval_;
-    SpeakerFirstSeenLog speakers_;
 };
 
 } // namespace velmora

@@ -1,7 +1,6 @@
 #include "sources/ZoomCaptionReader.h"
 
 #include "capture/Logging.h"
-#include "capture/VelmoraError.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
 #include "sources/ApplicationIdentifiers.h"
@@ -10,27 +9,14 @@ namespace velmora {
 
 ZoomCaptionReader::ZoomCaptionReader(const ReaderEnvironment& environment, PIDCache& pidCache,
                                      Duration pollInterval)
-    : CaptionPollingReader(environment, pollInterval, lcZoomReader()), pidCache_(pidCache),
-      pollInterval_(pollInterval), speakers_(lcZoomReader()) {}
+    : NativeAppCaptionReader(environment, pidCache, pollInterval, lcZoomReader(), CaptionSource::zoom,
+                             QStringLiteral("Zoom"), ApplicationIdentifiers::zoomBundleIDs(),
+                             captionTableDescription) {}
 
 std::shared_ptr<ZoomCaptionReader> ZoomCaptionReader::create(const ReaderEnvironment& environment,
                                                              PIDCache& pidCache,
                                                              Duration pollInterval) {
     return std::make_shared<ZoomCaptionReader>(environment, pidCache, pollInterval);
-}
-
-AXElement ZoomCaptionReader::createAppElement() {
-    qCInfo(log_, "AX trusted, looking for Zoom...");
-    const QStringList bundleIDs = ApplicationIdentifiers::zoomBundleIDs();
-    const std::optional<qint32> pid = pidCache_.lookup(bundleIDs);
-    if (!pid) {
-        qCCritical(log_, "Zoom not running (bundles: [\"%s\"])",
-                   qUtf8Printable(bundleIDs.join(QStringLiteral("\", \""))));
-        throw VelmoraError::captionSourceNotFound(CaptionSource::zoom);
-    }
-    qCInfo(log_, "Found Zoom (PID: %d), starting poll at %fs", *pid,
-           double(pollInterval_.count()) / 1000.0);
-    return env_.accessibility.applicationElement(*pid);
 }
 
 std::optional<AXElement> ZoomCaptionReader::findCaptionTable(Accessibility& ax,
@@ -100,15 +86,6 @@ CaptionSnapshot ZoomCaptionReader::parseZoomCaptions(const QList<CaptionRow>& ro
 CaptionSnapshot ZoomCaptionReader::extractEntries(const AXElement& container) const {
     const QList<CaptionRow> rows = collectCaptionRows(container);
     return parseZoomCaptions(rows, env_.clock.now());
-}
-
-bool ZoomCaptionReader::isCacheValid(const AXElement& container) const {
-    return AXHelpers::description(env_.accessibility, container) == captionTableDescription;
-}
-
-CaptionSnapshot ZoomCaptionReader::applyReaderState(const CaptionSnapshot& entries) {
-    speakers_.note(entries);
-    return entries;
 }
 
 } // namespace velmora

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "capture/CaptionPollingReader.h"
-#include "sources/PIDCache.h"
-#include "sources/SpeakerFirstSeenLog.h"
+#include "sources/NativeAppCaptionReader.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -14,7 +12,7 @@ namespace velmora {
 // Reads the captions of the Zoom desktop client: a table described "Closed caption subtitles"
 // whose cells hold the speaker's picture (described with the speaker's name) and the caption
 // text. Cells are read whether the table groups them into rows or lists them directly.
-class ZoomCaptionReader final : public CaptionPollingReader {
+class ZoomCaptionReader final : public NativeAppCaptionReader {
 public:
     struct CaptionRow {
         std::optional<QString> speaker;
@@ -36,21 +34,11 @@ public:
     static CaptionSnapshot parseZoomCaptions(const QList<CaptionRow>& rows, const QDateTime& timestamp);
 
 protected:
-    AXElement createAppElement() override;
     std::optional<AXElement> findContainer(const AXElement& appElement) const override;
     CaptionSnapshot extractEntries(const AXElement& container) const override;
-    bool isCacheValid(const AXElement& container) const override;
-    CaptionSnapshot applyReaderState(const CaptionSnapshot& entries) override;
-    qint64 containerGoneThreshold() const override { return 30; }
-    bool checksCallWindows() const override { return true; }
-    void resetReaderState() override { speakers_.clear(); }
 
 private:
     std::optional<CaptionRow> readCell(const AXElement& cell) const;
-
-    PIDCache& pidCache_;
-    const Duration pollInterval_;
-    SpeakerFirstSeenLog speakers_;
 };
 
 } // namespace velmora

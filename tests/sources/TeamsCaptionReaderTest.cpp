@@ -1,13 +1,8 @@
 #include "sources/TeamsCaptionReader.h"
 
-#include "capture/VelmoraError.h"
-#include "fakes/CaptionCollector.h"
-#include "fakes/FakeAccessibility.h"
-#include "fakes/ImmediateExecutor.h"
 #include "fakes/LogCapture.h"
+#include "fakes/ReaderTestBench.h"
 #include "fakes/QtPrinters.h"
-#include "fakes/ManualClock.h"
-#include "fakes/ManualScheduler.h"
 
 #include <gtest/gtest.h>
 
@@ -24,51 +19,19 @@ FakeNode::Ptr line(const QString& speaker, const QString& text) {
     return node;
 }
 
-class TeamsCaptionReaderTest : public ::testing::Test {
+class TeamsCaptionReaderTest : public ReaderTestBench<TeamsCaptionReader> {
 protected:
-    FakeAccessibility ax;
-    ImmediateExecutor queue;
-    ManualScheduler scheduler;
-    ManualClock clock{scheduler};
-    ReaderEnvironment env{ax, queue, scheduler, clock};
-    PIDCache pidCache{ax, clock};
     FakeNode::Ptr app = ax.app(50);
     FakeNode::Ptr window = app->add(FakeNode::make(AXRole::window));
-    std::optional<CaptionCollector> collected;
 
     TeamsCaptionReaderTest() { ax.addRunning(QStringLiteral("com.microsoft.teams2"), 50); }
-
-    std::shared_ptr<TeamsCaptionReader> start() {
-        auto reader = TeamsCaptionReader::create(env, pidCache);
-        collected.emplace(reader->captions());
-        reader->startReading();
-        scheduler.runDue();
-        return reader;
-    }
-    void poll(int times = 1) {
-        for (int i = 0; i < times; ++i)
-            scheduler.advance(1000ms);
-    }
-    static QStringList lines(const CaptionSnapshot& snapshot) {
-        QStringList out;
-        for (const CaptionEntry& entry : snapshot)
-            out.append(entry.speaker + QStringLiteral(": ") + entry.text);
-        return out;
-    }
 };
 
 TEST_F(TeamsCaptionReaderTest, NotRunningFailsWithTheTeamsError) {
     ax.running.clear();
     LogCapture log("velmora.reader");
     auto reader = TeamsCaptionReader::create(env, pidCache);
-    std::optional<VelmoraError> error;
-    [&]() -> QCoro::Task<> {
-        try {
-            co_await reader->startReading();
-        } catch (const VelmoraError& e) {
-            error = e;
-        }
-    }();
+    const std::optional<VelmoraError> error = startFailure(*reader);
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, VelmoraError::captionSourceNotFound(CaptionSource::teams));
     EXPECT_EQ(log.matching("Teams not running"),

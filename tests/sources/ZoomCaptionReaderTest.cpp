@@ -1,13 +1,8 @@
 #include "sources/ZoomCaptionReader.h"
 
-#include "capture/VelmoraError.h"
-#include "fakes/CaptionCollector.h"
-#include "fakes/FakeAccessibility.h"
-#include "fakes/ImmediateExecutor.h"
 #include "fakes/LogCapture.h"
+#include "fakes/ReaderTestBench.h"
 #include "fakes/QtPrinters.h"
-#include "fakes/ManualClock.h"
-#include "fakes/ManualScheduler.h"
 
 #include <gtest/gtest.h>
 
@@ -44,37 +39,12 @@ FakeNode::Ptr captionTable(const QString& description = QStringLiteral("Closed c
     return node;
 }
 
-class ZoomCaptionReaderTest : public ::testing::Test {
+class ZoomCaptionReaderTest : public ReaderTestBench<ZoomCaptionReader> {
 protected:
-    FakeAccessibility ax;
-    ImmediateExecutor queue;
-    ManualScheduler scheduler;
-    ManualClock clock{scheduler};
-    ReaderEnvironment env{ax, queue, scheduler, clock};
-    PIDCache pidCache{ax, clock};
     FakeNode::Ptr app = ax.app(40);
     FakeNode::Ptr window = app->add(FakeNode::make(AXRole::window));
-    std::optional<CaptionCollector> collected;
 
     ZoomCaptionReaderTest() { ax.addRunning(QStringLiteral("zoom"), 40); }
-
-    std::shared_ptr<ZoomCaptionReader> start() {
-        auto reader = ZoomCaptionReader::create(env, pidCache);
-        collected.emplace(reader->captions());
-        reader->startReading();
-        scheduler.runDue();
-        return reader;
-    }
-    void poll(int times = 1) {
-        for (int i = 0; i < times; ++i)
-            scheduler.advance(1000ms);
-    }
-    static QStringList lines(const CaptionSnapshot& snapshot) {
-        QStringList out;
-        for (const CaptionEntry& entry : snapshot)
-            out.append(entry.speaker + QStringLiteral(": ") + entry.text);
-        return out;
-    }
 };
 
 TEST_F(ZoomCaptionReaderTest, ReadsThePreferredClientAndFailsClearlyWithoutOne) {
@@ -101,14 +71,7 @@ TEST_F(ZoomCaptionReaderTest, ReadsThePreferredClientAndFailsClearlyWithoutOne) 
     scheduler.advance(5000ms);
     LogCapture log("velmora.zoom-reader");
     auto missing = ZoomCaptionReader::create(env, pidCache);
-    std::optional<VelmoraError> error;
-    [&]() -> QCoro::Task<> {
-        try {
-            co_await missing->startReading();
-        } catch (const VelmoraError& e) {
-            error = e;
-        }
-    }();
+    const std::optional<VelmoraError> error = startFailure(*missing);
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, VelmoraError::captionSourceNotFound(CaptionSource::zoom));
     EXPECT_FALSE(missing->isPolling());
