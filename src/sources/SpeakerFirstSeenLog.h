@@ -18,7 +18,6 @@ public:
 
     void note(const CaptionSnapshot& entries);
     void clear() { loggedSpeakers_.clear(); }
-    bool hasLogged(const QString& speaker) const { return loggedSpeakers_.contains(speaker); }
 
     // The text itself up to 50 characters, else its first 50 followed by "...".
     static QString preview(const QString& text);
