@@ -21,6 +21,9 @@ protected:
     PIDCache pidCache{ax, clock};
     std::optional<CaptionCollector> collected;
 
+    // Lets the loops of readers released by the test see their cancellation and end.
+    void TearDown() override { scheduler.runDue(); }
+
     // Starts a reader and runs its first poll.
     std::shared_ptr<Reader> start() {
         auto reader = Reader::create(env, pidCache);

@@ -25,6 +25,9 @@ protected:
     int appeared = 0;
     int disappeared = 0;
 
+    // Lets the loops of monitors released by the test see their cancellation and end.
+    void TearDown() override { scheduler.runDue(); }
+
     std::unique_ptr<NativeAppCaptionMonitor> monitor(NativeAppMonitorConfig config,
                                                      SerialExecutor* executor = nullptr) {
         auto made = std::make_unique<NativeAppCaptionMonitor>(
