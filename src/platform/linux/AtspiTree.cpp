@@ -267,9 +267,12 @@ std::optional<QString> AtspiTree::accessibleDescription(AtspiAccessible* object)
 }
 
 bool AtspiTree::isQtObject(AtspiAccessible* object) {
-    // libatspi asks the application once and keeps the answer.
+    // libatspi keeps the answer per application, but asks the object it is given, and only an
+    // application's root object answers: ask the root.
+    const AtspiObject* node = ATSPI_OBJECT(object);
+    AtspiAccessible* root = node->app && node->app->root ? node->app->root : object;
     GError* error = nullptr;
-    gchar* toolkit = atspi_accessible_get_toolkit_name(object, &error);
+    gchar* toolkit = atspi_accessible_get_toolkit_name(root, &error);
     if (failed(error)) {
         g_free(toolkit);
         return false;

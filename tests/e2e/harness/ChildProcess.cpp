@@ -36,6 +36,12 @@ QString ChildProcess::readLine(int timeoutMs) {
     return QString::fromUtf8(process_.readLine()).trimmed();
 }
 
+void ChildProcess::writeLine(const QString& line) {
+    process_.write(line.toUtf8() + '\n');
+    if (!process_.waitForBytesWritten(5000))
+        throw std::runtime_error(QStringLiteral("cannot write to %1").arg(program_).toStdString());
+}
+
 void ChildProcess::stop() {
     if (process_.state() == QProcess::NotRunning)
         return;
