@@ -31,6 +31,15 @@ QString takeString(gchar* text) {
     return result;
 }
 
+// The text a call handed over, or nothing when it failed.
+std::optional<QString> takeResult(gchar* text, GError*& error) {
+    if (failed(error)) {
+        g_free(text);
+        return std::nullopt;
+    }
+    return takeString(text);
+}
+
 // libatspi refuses to start (and aborts the process) without an accessibility bus, so ask
 // for one first: an explicit address, or the session bus's launcher (which D-Bus starts on
 // demand).
@@ -259,11 +268,7 @@ std::optional<QString> AtspiTree::name(AtspiAccessible* object) {
 std::optional<QString> AtspiTree::accessibleDescription(AtspiAccessible* object) {
     GError* error = nullptr;
     gchar* text = atspi_accessible_get_description(object, &error);
-    if (failed(error)) {
-        g_free(text);
-        return std::nullopt;
-    }
-    return takeString(text);
+    return takeResult(text, error);
 }
 
 bool AtspiTree::isQtObject(AtspiAccessible* object) {
@@ -273,11 +278,7 @@ bool AtspiTree::isQtObject(AtspiAccessible* object) {
     AtspiAccessible* root = node->app && node->app->root ? node->app->root : object;
     GError* error = nullptr;
     gchar* toolkit = atspi_accessible_get_toolkit_name(root, &error);
-    if (failed(error)) {
-        g_free(toolkit);
-        return false;
-    }
-    return takeString(toolkit) == QLatin1String("Qt");
+    return takeResult(toolkit, error) == QLatin1String("Qt");
 }
 
 std::optional<QHash<QString, QString>> AtspiTree::objectAttributes(AtspiAccessible* object) {
