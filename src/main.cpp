@@ -1,3 +1,5 @@
+#include "platform/linux/BrowserProbe.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -11,6 +13,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+
+    if (app.arguments().value(1) == QLatin1String("probe"))
+        return velmora::BrowserProbe::command(app.arguments().mid(2));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

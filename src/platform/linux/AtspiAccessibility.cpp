@@ -77,6 +77,8 @@ bool AtspiAccessibility::exposesWebContent(const AXElement& application) {
     });
 }
 
+void AtspiAccessibility::perform(const std::function<void()>& work) { tree_->thread().call(work); }
+
 QStringList AtspiAccessibility::webDocumentTitles(const AXElement& application) {
     return tree_->thread().call([&] {
         QStringList titles;

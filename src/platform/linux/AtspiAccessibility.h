@@ -2,6 +2,7 @@
 
 #include "sources/Accessibility.h"
 
+#include <functional>
 #include <memory>
 
 namespace velmora {
@@ -33,6 +34,9 @@ public:
     // Whether the application shows any web document (a browser whose bridge is loaded and
     // whose web tree is built).
     bool exposesWebContent(const AXElement& application);
+    // Runs `work` on the accessibility thread and waits: its queries form one job (each node
+    // read once, a consistent view of the tree).
+    void perform(const std::function<void()>& work);
     // The titles of the web documents the application shows (one per window's active tab, and
     // frames).
     QStringList webDocumentTitles(const AXElement& application);

@@ -72,6 +72,11 @@ int TestPageServer::lastDone() const {
     return shared_->lastDone;
 }
 
+int TestPageServer::fetches(const QString& page) const {
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->fetches.value(page);
+}
+
 void TestPageServer::answer(QTcpSocket* socket, const QString& pagesDirectory, Shared& shared) {
     // Requests are small GETs: wait for the whole header.
     if (!socket->property("request").isNull() || !socket->peek(65536).contains("\r\n\r\n"))
@@ -98,6 +103,10 @@ void TestPageServer::answer(QTcpSocket* socket, const QString& pagesDirectory, S
         shared.lastDone = std::max(shared.lastDone, QUrlQuery(url).queryItemValue(QStringLiteral("seq")).toInt());
         reply = response(204, "text/plain", {});
     } else {
+        {
+            QMutexLocker lock(&shared.mutex);
+            ++shared.fetches[path.mid(1)];
+        }
         QFile file(QDir(pagesDirectory).filePath(path.mid(1)));
         if (!path.contains(QLatin1String("..")) && file.open(QIODevice::ReadOnly))
             reply = response(200, path.endsWith(QLatin1String(".js")) ? "text/javascript" : "text/html; charset=utf-8",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMutex>
 #include <QQueue>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     int post(const QString& script);
     // The highest sequence number the page has reported done.
     int lastDone() const;
+    // How often a file has been fetched.
+    int fetches(const QString& page) const;
 
 private:
     struct Shared {
@@ -33,6 +36,7 @@ private:
         QQueue<std::pair<int, QString>> commands;
         int nextSeq = 1;
         int lastDone = 0;
+        QHash<QString, int> fetches;
     };
     static void answer(QTcpSocket* socket, const QString& pagesDirectory, Shared& shared);
 
