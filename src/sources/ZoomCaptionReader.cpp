@@ -13,12 +13,6 @@ ZoomCaptionReader::ZoomCaptionReader(const ReaderEnvironment& environment, PIDCa
                              QStringLiteral("Zoom"), ApplicationIdentifiers::zoomBundleIDs(),
                              captionTableDescription) {}
 
-std::shared_ptr<ZoomCaptionReader> ZoomCaptionReader::create(const ReaderEnvironment& environment,
-                                                             PIDCache& pidCache,
-                                                             Duration pollInterval) {
-    return std::make_shared<ZoomCaptionReader>(environment, pidCache, pollInterval);
-}
-
 std::optional<AXElement> ZoomCaptionReader::findCaptionTable(Accessibility& ax,
                                                              const AXElement& appElement) {
     return AXHelpers::findByRoleAndDescription(ax, appElement, AXRole::table,

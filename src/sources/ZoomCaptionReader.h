@@ -26,9 +26,6 @@ public:
 
     ZoomCaptionReader(const ReaderEnvironment& environment, PIDCache& pidCache,
                       Duration pollInterval = std::chrono::seconds(1));
-    static std::shared_ptr<ZoomCaptionReader> create(const ReaderEnvironment& environment,
-                                                     PIDCache& pidCache,
-                                                     Duration pollInterval = std::chrono::seconds(1));
 
     // The caption table below `appElement`; the monitor looks for the same marker.
     static std::optional<AXElement> findCaptionTable(Accessibility& ax, const AXElement& appElement);

@@ -93,7 +93,7 @@ TEST_F(QtCaptionTableTest, MonitorAndReaderFollowAQtItemTable) {
     EXPECT_TRUE(BrowserSession::waitUntil([&] { return appeared == 1; }, 15000));
     monitor.stopMonitoring();
 
-    ReaderDriver<ZoomCaptionReader> reader(scheduler, ZoomCaptionReader::create(env, pidCache));
+    ReaderDriver<ZoomCaptionReader> reader(scheduler, std::make_shared<ZoomCaptionReader>(env, pidCache));
     reader.start();
     EXPECT_EQ(reader.lastLines(), QStringList{"Ana Lima: Good morning"});
 
@@ -121,7 +121,7 @@ TEST_F(QtCaptionTableTest, CellWidgetsOfAQtTableAreNotExposed) {
     // its cells are empty.
     launch(QStringLiteral("widgets"));
     zoom->send(QStringLiteral("add Ana Lima\tGood morning"));
-    ReaderDriver<ZoomCaptionReader> reader(scheduler, ZoomCaptionReader::create(env, pidCache));
+    ReaderDriver<ZoomCaptionReader> reader(scheduler, std::make_shared<ZoomCaptionReader>(env, pidCache));
     reader.start();
     EXPECT_TRUE(reader.reader().hasCachedContainer());
     EXPECT_EQ(reader.lastLines(), QStringList{});

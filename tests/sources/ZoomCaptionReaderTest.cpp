@@ -61,7 +61,7 @@ TEST_F(ZoomCaptionReaderTest, ReadsThePreferredClientAndFailsClearlyWithoutOne) 
     ax.running.clear();
     scheduler.advance(5000ms);
     LogCapture log("velmora.zoom-reader");
-    auto missing = ZoomCaptionReader::create(env, pidCache);
+    auto missing = std::make_shared<ZoomCaptionReader>(env, pidCache);
     const std::optional<VelmoraError> error = startFailure(*missing);
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, VelmoraError::captionSourceNotFound(CaptionSource::zoom));
