@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/FormatSettingsProvider.h"
+
+#include <QSettings>
+
+namespace velmora {
+
+// The format under "transcriptFormat"; anything but "plainText" means Markdown.
+class FormatSettingsManager final : public FormatSettingsProvider {
+public:
+    static constexpr auto userDefaultsKey = "transcriptFormat";
+
+    explicit FormatSettingsManager(QSettings& defaults) : defaults_(defaults) {}
+
+    QList<std::shared_ptr<const TranscriptFormatter>> formatters() const override;
+    TranscriptFormat transcriptFormat() const override;
+    void setTranscriptFormat(TranscriptFormat format) override;
+
+private:
+    QSettings& defaults_;
+};
+
+} // namespace velmora

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "capture/TranscriptFormat.h"
+
+#include <QList>
+
+#include <memory>
+
+namespace velmora {
+
+class TranscriptFormatter;
+
+// The transcript format the user chose.
+class FormatSettingsProvider {
+public:
+    virtual ~FormatSettingsProvider() = default;
+
+    // One formatter, of the chosen format; read afresh by each new capture.
+    virtual QList<std::shared_ptr<const TranscriptFormatter>> formatters() const = 0;
+    virtual TranscriptFormat transcriptFormat() const = 0;
+    virtual void setTranscriptFormat(TranscriptFormat format) = 0;
+};
+
+} // namespace velmora

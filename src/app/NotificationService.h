@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QCoroTask>
+#include <QString>
+
+namespace velmora {
+
+// What the controller and the onboarding guide ask of notifications. Failures are logged,
+// never reported.
+class NotificationService {
+public:
+    virtual ~NotificationService() = default;
+    virtual QCoro::Task<> requestPermission() = 0;
+    // `filePath` is the absolute path of the finished transcript.
+    virtual QCoro::Task<> showTranscriptSaved(QString filePath) = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+
+namespace velmora {
+
+class AXPermissionChecker;
+class NotificationService;
+class OnboardingProvider;
+
+// Which step of the first-run guide is shown and whether the guide is finished.
+// Main thread only; the signals fire on real changes only.
+class OnboardingState final : public QObject {
+    Q_OBJECT
+public:
+    enum class Step {
+        welcome = 0,
+        whyPermission = 1,
+        grantPermission = 2,
+        enableNotifications = 3,
+        enableLanguageModel = 4,
+        captionTips = 5,
+        done = 6,
+    };
+    Q_ENUM(Step)
+
+    OnboardingState(AXPermissionChecker& permissionChecker, OnboardingProvider& onboardingProvider,
+                    NotificationService& notificationService, QObject* parent = nullptr);
+
+    Step currentStep() const { return currentStep_; }
+    // Also used by the permission step's trust poll, which jumps past itself directly.
+    void setCurrentStep(Step step);
+    bool isComplete() const { return isComplete_; }
+
+    // Next step; the permission step is skipped when access is already granted. Reaching
+    // `done` completes the guide and remembers that.
+    void advance();
+    // After completion only `welcome` and `captionTips` re-open the guide.
+    void skipToStep(Step step);
+
+    AXPermissionChecker& permissionChecker() const { return permissionChecker_; }
+    NotificationService& notificationService() const { return notificationService_; }
+
+signals:
+    void currentStepChanged();
+    void isCompleteChanged();
+
+private:
+    void setComplete(bool complete);
+
+    Step currentStep_ = Step::welcome;
+    bool isComplete_ = false;
+    AXPermissionChecker& permissionChecker_;
+    OnboardingProvider& onboardingProvider_;
+    NotificationService& notificationService_;
+};
+
+} // namespace velmora
