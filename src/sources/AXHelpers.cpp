@@ -139,31 +139,59 @@ bool matchesTarget(Accessibility& ax, const AXElement& element, const BrowserCap
         const auto desc = description(ax, element);
         return desc && trimmedDescription(*desc) == target.text;
     }
+    case BrowserCaptionTarget::Kind::childDOMIdentifier: {
+        for (const AXElement& child : children(ax, element)) {
+            if (textAttribute(ax, child, AXAttribute::domIdentifier) == target.text)
+                return true;
+        }
+        return false;
+    }
     }
     return false;
 }
+
+namespace {
+
+// Pre-order, first match per target; `webOnly` lets only nodes inside a web area match.
+void collectTargets(Accessibility& ax, const AXElement& element,
+                    const QList<BrowserCaptionTarget>& targets, int depth, int maxDepth,
+                    bool webOnly, bool insideWeb, QHash<BrowserCaptionTarget, AXElement>& found) {
+    if (depth >= maxDepth || targets.isEmpty())
+        return;
+    if (webOnly && !insideWeb)
+        insideWeb = role(ax, element) == AXRole::webArea;
+    if (!webOnly || insideWeb) {
+        for (const BrowserCaptionTarget& target : targets) {
+            if (matchesTarget(ax, element, target))
+                found.insert(target, element);
+        }
+    }
+    QList<BrowserCaptionTarget> missing = missingTargets(targets, found);
+    if (missing.isEmpty())
+        return;
+    for (const AXElement& child : children(ax, element)) {
+        collectTargets(ax, child, missing, depth + 1, maxDepth, webOnly, insideWeb, found);
+        missing = missingTargets(targets, found);
+        if (missing.isEmpty())
+            break;
+    }
+}
+
+} // namespace
 
 QHash<BrowserCaptionTarget, AXElement> findTargets(Accessibility& ax, const AXElement& element,
                                                    const QList<BrowserCaptionTarget>& targets,
                                                    int depth, int maxDepth) {
     QHash<BrowserCaptionTarget, AXElement> found;
-    if (depth >= maxDepth || targets.isEmpty())
-        return found;
-    for (const BrowserCaptionTarget& target : targets) {
-        if (matchesTarget(ax, element, target))
-            found.insert(target, element);
-    }
-    QList<BrowserCaptionTarget> missing = missingTargets(targets, found);
-    if (missing.isEmpty())
-        return found;
-    for (const AXElement& child : children(ax, element)) {
-        const auto below = findTargets(ax, child, missing, depth + 1, maxDepth);
-        for (auto it = below.constBegin(); it != below.constEnd(); ++it)
-            found.insert(it.key(), it.value());
-        missing = missingTargets(targets, found);
-        if (missing.isEmpty())
-            break;
-    }
+    collectTargets(ax, element, targets, depth, maxDepth, false, false, found);
+    return found;
+}
+
+QHash<BrowserCaptionTarget, AXElement> findWebTargets(Accessibility& ax, const AXElement& element,
+                                                      const QList<BrowserCaptionTarget>& targets,
+                                                      int depth, int maxDepth) {
+    QHash<BrowserCaptionTarget, AXElement> found;
+    collectTargets(ax, element, targets, depth, maxDepth, true, false, found);
     return found;
 }
 

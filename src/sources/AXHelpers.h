@@ -46,6 +46,12 @@ std::optional<AXElement> findByDOMClass(Accessibility& ax, const AXElement& elem
 QHash<BrowserCaptionTarget, AXElement> findTargets(Accessibility& ax, const AXElement& element,
                                                    const QList<BrowserCaptionTarget>& targets,
                                                    int depth, int maxDepth);
+// The same search confined to web content: only a web area (AXWebArea) and the nodes below it
+// can match; the browser's own interface around it is walked but never matched (it carries
+// class names and labelled panels of its own). Depths count from `element` as above.
+QHash<BrowserCaptionTarget, AXElement> findWebTargets(Accessibility& ax, const AXElement& element,
+                                                      const QList<BrowserCaptionTarget>& targets,
+                                                      int depth, int maxDepth);
 // Does `element` itself match `target`?
 bool matchesTarget(Accessibility& ax, const AXElement& element, const BrowserCaptionTarget& target);
 

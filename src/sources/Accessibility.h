@@ -1,7 +1,9 @@
 #pragma once
 
 #include "sources/AXValue.h"
+#include "sources/BrowserCaptionTarget.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -35,6 +37,13 @@ public:
 
     // In the system's order.
     virtual QList<RunningApplication> runningApplications() = 0;
+
+    // For each target, its first match in pre-order inside the web content of `application`
+    // above `maxDepth`: the answer of AXHelpers::findWebTargets from depth 0. A backend may
+    // answer it without reading every node; this default walks.
+    virtual QHash<BrowserCaptionTarget, AXElement>
+    findWebTargets(const AXElement& application, const QList<BrowserCaptionTarget>& targets,
+                   int maxDepth);
 };
 
 } // namespace velmora

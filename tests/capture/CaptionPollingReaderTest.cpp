@@ -5,6 +5,7 @@
 #include "fakes/ImmediateExecutor.h"
 #include "fakes/ManualClock.h"
 #include "fakes/ManualScheduler.h"
+#include "fakes/ReaderTestBench.h"
 #include "sources/AXHelpers.h"
 
 #include <QCoroTask>
@@ -74,13 +75,8 @@ QCoro::Task<> collect(std::shared_ptr<CaptionStream> stream, Collector* out) {
     out->ended = true;
 }
 
-class PollingReaderTest : public ::testing::Test {
+class PollingReaderTest : public ::testing::Test, protected FakeReaderEnvironment {
 protected:
-    FakeAccessibility ax;
-    ImmediateExecutor queue;
-    ManualScheduler scheduler;
-    ManualClock clock{scheduler};
-    ReaderEnvironment env{ax, queue, scheduler, clock};
     FakeNode::Ptr app = ax.app(42);
     FakeNode::Ptr captions;
     Collector collected;
@@ -135,28 +131,13 @@ TEST_F(PollingReaderTest, SecondStartRunsOneLoop) {
 TEST_F(PollingReaderTest, UntrustedStartFailsWithoutPolling) {
     ax.trusted = false;
     auto reader = TestReader::create(env, 42, false);
-    bool failed = false;
-    [&]() -> QCoro::Task<> {
-        try {
-            co_await reader->startReading();
-        } catch (const VelmoraError& e) {
-            failed = e == VelmoraError::accessibilityNotTrusted();
-        }
-    }();
-    EXPECT_TRUE(failed);
+    EXPECT_EQ(startFailure(*reader), VelmoraError::accessibilityNotTrusted());
     EXPECT_FALSE(reader->isPolling());
 }
 
 TEST_F(PollingReaderTest, AppElementErrorPassesThrough) {
     auto reader = TestReader::create(env, -1, true);
-    std::optional<VelmoraError> error;
-    [&]() -> QCoro::Task<> {
-        try {
-            co_await reader->startReading();
-        } catch (const VelmoraError& e) {
-            error = e;
-        }
-    }();
+    const std::optional<VelmoraError> error = startFailure(*reader);
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, VelmoraError::captionSourceNotFound(CaptionSource::zoom));
     EXPECT_FALSE(reader->isPolling());

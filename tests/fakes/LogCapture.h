@@ -3,11 +3,13 @@
 #include <QList>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace velmora {
 
 // Collects log messages while it lives (from any thread), so tests can check what was logged.
+// Constructed with a category, it keeps only that category's messages.
 class LogCapture {
 public:
     struct Message {
@@ -17,6 +19,7 @@ public:
     };
 
     LogCapture();
+    explicit LogCapture(const char* category);
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
@@ -27,10 +30,15 @@ public:
     bool contains(const QString& category, const QString& fragment) const {
         return count(category, fragment) > 0;
     }
+    // Texts of the captured messages that start with `prefix`, in order.
+    QStringList matching(const QString& prefix) const;
+    int count(const QString& prefix) const { return int(matching(prefix).size()); }
+    void clear();
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text);
 
+    QString category_; // empty: every category
     mutable QMutex mutex_;
     QList<Message> messages_;
     QtMessageHandler previous_;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "sources/BrowserCaptionReader.h"
+#include "sources/RawBrowserZoomEntry.h"
+
+#include <QHash>
+
+namespace velmora {
+
+// Reads the live transcription of the Zoom web client in one browser process. The caption box
+// has the class "live-transcription-subtitle__box"; its lines are direct children with the DOM
+// id "live-transcription-subtitle". The client shows no speaker names, so speakers are told
+// apart by the browser's identifier of each line's node: "Speaker 1", "Speaker 2" … in order of
+// first appearance, for the reader's life.
+//
+// Chromium on Linux may drop the box (a class-only wrapper); its lines then sit in whatever
+// node holds the box. With no box in the tree, the container is the first node holding such a
+// line, and it stays the container only while it still holds one.
+class BrowserZoomCaptionReader final : public BrowserCaptionReader {
+public:
+    BrowserZoomCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,
+                             Duration pollInterval = std::chrono::seconds(1));
+    static std::shared_ptr<BrowserZoomCaptionReader>
+    create(const ReaderEnvironment& environment, qint32 browserPID,
+           Duration pollInterval = std::chrono::seconds(1)) {
+        return std::make_shared<BrowserZoomCaptionReader>(environment, browserPID, pollInterval);
+    }
+
+    QList<RawBrowserZoomEntry> collectRawEntries(const AXElement& container) const;
+
+protected:
+    std::optional<AXElement> findContainer(const AXElement& appElement) const override;
+    CaptionSnapshot extractEntries(const AXElement& container) const override;
+    bool isCacheValid(const AXElement& container) const override;
+    CaptionSnapshot applyReaderState(const CaptionSnapshot& entries) override;
+    void resetReaderState() override;
+
+private:
+    QHash<QString, QString> speakerMap_;
+    int nextSpeakerNumber_ = 1;
+};
+
+} // namespace velmora
