@@ -1,4 +1,5 @@
 #include "app/ReplayCommand.h"
+#include "platform/linux/HeadlessCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -14,14 +15,29 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("velmora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
 
-    if (app.arguments().value(1) == QLatin1String("replay"))
-        return velmora::ReplayCommand::run(app.arguments().mid(1));
+    const QStringList arguments = app.arguments();
+    if (arguments.value(1) == QLatin1String("replay"))
+        return velmora::ReplayCommand::run(arguments.mid(1));
+    if (arguments.contains(QLatin1String("--headless")))
+        return velmora::HeadlessCommand::run(arguments);
+    if (arguments.contains(QLatin1String("--enable-accessibility")))
+        return velmora::EnableAccessibilityCommand::run();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Velmora records the live captions of online meetings as text transcripts."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption({QStringLiteral("headless"),
+                      QStringLiteral("Watch for meeting captions and record them, without windows.")});
+    parser.addOption({QStringLiteral("output-dir"),
+                      QStringLiteral("With --headless: write into <dir> instead of the configured folder."),
+                      QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("enable-accessibility"),
+                      QStringLiteral("Turn on the desktop's accessibility support (needed to read captions).")});
+    parser.addPositionalArgument(QStringLiteral("replay"),
+                                 QStringLiteral("velmora replay SNAPSHOTS.jsonl --output-dir DIR: "
+                                                "write a transcript from recorded caption snapshots."));
     parser.process(app);
     parser.showHelp(0);
 }

@@ -1,7 +1,7 @@
 #include "app/AppController.h"
 
 #include "app/AppState.h"
-#include "app/OutputDirectoryProvider.h"
+#include "app/FixedOutputDirectory.h"
 #include "capture/MarkdownFormatter.h"
 #include "capture/VelmoraError.h"
 #include "fakes/FakeMeetingHistory.h"
@@ -19,17 +19,6 @@ using namespace velmora;
 using namespace std::chrono_literals;
 
 namespace {
-
-class FixedOutputDirectory final : public OutputDirectoryProvider {
-public:
-    explicit FixedOutputDirectory(QString path) : path_(std::move(path)) {}
-    QString outputDirectory() const override { return path_; }
-    std::optional<QString> customDirectory() const override { return path_; }
-    void setCustomDirectory(const std::optional<QString>&) override {}
-
-private:
-    QString path_;
-};
 
 class MarkdownOnly final : public FormatSettingsProvider {
 public:
