@@ -11,7 +11,9 @@ namespace velmora {
 
 // Reads the captions of the Zoom desktop client: a table described "Closed caption subtitles"
 // whose cells hold the speaker's picture (described with the speaker's name) and the caption
-// text. Cells are read whether the table groups them into rows or lists them directly.
+// text. Qt tables differ: no row elements (cells, header cells and a corner widget sit straight
+// under the table), and an item cell has no children but its own title (the text) and
+// description (the speaker). Both shapes are read.
 class ZoomCaptionReader final : public NativeAppCaptionReader {
 public:
     struct CaptionRow {
@@ -38,7 +40,9 @@ protected:
     CaptionSnapshot extractEntries(const AXElement& container) const override;
 
 private:
-    std::optional<CaptionRow> readCell(const AXElement& cell) const;
+    // The picture and the text among a cell's children; nothing when neither is there.
+    std::optional<CaptionRow> readCellParts(const QList<AXElement>& parts) const;
+    std::optional<CaptionRow> readItemCell(const AXElement& cell) const;
 };
 
 } // namespace velmora

@@ -77,4 +77,17 @@ bool AtspiAccessibility::exposesWebContent(const AXElement& application) {
     });
 }
 
+QStringList AtspiAccessibility::webDocumentTitles(const AXElement& application) {
+    return tree_->thread().call([&] {
+        QStringList titles;
+        AtspiAccessible* object = tree_->start() ? tree_->resolve(application) : nullptr;
+        if (!object)
+            return titles;
+        const auto documents = tree_->matchingDescendants(object, {ATSPI_ROLE_DOCUMENT_WEB});
+        for (const auto& document : documents.value_or(QList<GObjectRef<AtspiAccessible>>{}))
+            titles.append(tree_->name(document.get()).value_or(QString()));
+        return titles;
+    });
+}
+
 } // namespace velmora

@@ -33,6 +33,9 @@ public:
     // Whether the application shows any web document (a browser whose bridge is loaded and
     // whose web tree is built).
     bool exposesWebContent(const AXElement& application);
+    // The titles of the web documents the application shows (one per window's active tab, and
+    // frames).
+    QStringList webDocumentTitles(const AXElement& application);
 
 private:
     std::shared_ptr<AtspiTree> tree_;

@@ -256,6 +256,27 @@ std::optional<QString> AtspiTree::name(AtspiAccessible* object) {
     return result;
 }
 
+std::optional<QString> AtspiTree::accessibleDescription(AtspiAccessible* object) {
+    GError* error = nullptr;
+    gchar* text = atspi_accessible_get_description(object, &error);
+    if (failed(error)) {
+        g_free(text);
+        return std::nullopt;
+    }
+    return takeString(text);
+}
+
+bool AtspiTree::isQtObject(AtspiAccessible* object) {
+    // libatspi asks the application once and keeps the answer.
+    GError* error = nullptr;
+    gchar* toolkit = atspi_accessible_get_toolkit_name(object, &error);
+    if (failed(error)) {
+        g_free(toolkit);
+        return false;
+    }
+    return takeString(toolkit) == QLatin1String("Qt");
+}
+
 std::optional<QHash<QString, QString>> AtspiTree::objectAttributes(AtspiAccessible* object) {
     auto cached = memo_->attributes.constFind(object);
     if (cached != memo_->attributes.constEnd())
@@ -408,7 +429,13 @@ AXReadResult AtspiTree::readResolved(AtspiAccessible* object, const QString& att
         // Child objects show as U+FFFC in their parent's text; they are no part of its value.
         return success(takeString(raw).remove(objectReplacement));
     }
-    case Attribute::description:
+    case Attribute::description: {
+        // Qt keeps a widget's accessible description apart from its name, and reports that
+        // description (not the name) as the AX description on the Mac; for Chromium the AX
+        // description is the accessible name (an aria-label, say).
+        auto text = isQtObject(object) ? accessibleDescription(object) : name(object);
+        return text ? success(*text) : failure();
+    }
     case Attribute::title: {
         auto text = name(object);
         return text ? success(*text) : failure();
