@@ -233,7 +233,8 @@ std::optional<AtspiRole> AtspiTree::role(AtspiAccessible* object) {
     GError* error = nullptr;
     const AtspiRole value = atspi_accessible_get_role(object, &error);
     std::optional<AtspiRole> result;
-    if (!failed(error))
+    // Chromium answers for a node it removed, with the role "invalid": the node is gone.
+    if (!failed(error) && value != ATSPI_ROLE_INVALID)
         result = value;
     memo_->hold(object);
     memo_->roles.insert(object, result);
@@ -395,6 +396,9 @@ AXReadResult AtspiTree::read(const AXElement& element, const QString& attribute)
 }
 
 AXReadResult AtspiTree::readResolved(AtspiAccessible* object, const QString& attribute) {
+    // A removed node answers nothing (it would still give an empty name and no children).
+    if (!role(object))
+        return failure();
     switch (attributeOf(attribute)) {
     case Attribute::children: {
         auto list = children(object);
@@ -472,9 +476,6 @@ AXReadResult AtspiTree::readResolved(AtspiAccessible* object, const QString& att
         return id == attributes->constEnd() ? failure(AXErrorCode::noValue) : success(*id);
     }
     case Attribute::chromeNodeId:
-        // Known locally, but a dead node answers nothing.
-        if (!role(object))
-            return failure();
         return success(nodeIdentifier(object));
     case Attribute::subrole:
     case Attribute::other:
