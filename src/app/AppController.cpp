@@ -596,6 +596,17 @@ QCoro::Task<> AppController::shutdown() {
         if (auto token = std::exchange(*task, std::nullopt))
             token->cancel();
     }
+    // No capture may start while the transcripts are being closed.
+    stopMonitoring();
+    // Captions read since the last flush live only in the coordinator: end the session so
+    // they reach the file before it is finalised. The capture task must not start a cooldown.
+    if (currentWriter_ && coordinator_) {
+        if (captureTask_)
+            captureTask_->cancel();
+        auto coordinator = coordinator_;
+        auto stop = coordinator->stop();
+        co_await stop;
+    }
     std::shared_ptr<TranscriptWriting> writer = currentWriter_ ? currentWriter_ : pendingWriter_;
     if (writer) {
         auto finalize = finalizeWriter(writer, "Writer finalize error during shutdown: %s");

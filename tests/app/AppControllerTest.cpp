@@ -249,6 +249,28 @@ TEST_F(AppControllerTest, ShutdownDuringTheCooldownFinalisesThePendingMeeting) {
     EXPECT_FALSE(controller->hasPendingWriter());
 }
 
+TEST_F(AppControllerTest, ShutdownWhileCapturingWritesWhatWasReadBeforeFinalising) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    showZoomCaption("Ben", "Hi Ana");
+    advance(3s); // fewer polls than a flush needs
+    ASSERT_TRUE(writers[0]->written.isEmpty());
+    controller->shutdown();
+    scheduler.runDue();
+    ASSERT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(writers[0]->writtenWhenFinalized, 2);
+    ASSERT_EQ(writers[0]->written.size(), 2);
+    EXPECT_EQ(writers[0]->written[1].speaker, "Ben");
+    EXPECT_EQ(writers[0]->written[1].text, "Hi Ana");
+    EXPECT_GT(history.stored[0].duration, 2.0);
+    showZoomCaption("Cy", "Still here");
+    advance(60s); // no cooldown and no new capture after the end
+    EXPECT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_TRUE(notifications.shown.isEmpty());
+}
+
 TEST_F(AppControllerTest, StopDuringTheCooldownFinalisesInsteadOfDroppingTheTranscript) {
     initialize();
     showZoomCaption("Ana", "Hello");

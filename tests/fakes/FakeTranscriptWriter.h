@@ -28,6 +28,7 @@ public:
     }
     QCoro::Task<> finalize() override {
         ++finalizeCalls;
+        writtenWhenFinalized = written.size();
         co_return;
     }
     QCoro::Task<std::optional<QString>> expectedFilename() override {
@@ -42,6 +43,7 @@ public:
     bool failCreation = false;
     bool created = false;
     int finalizeCalls = 0;
+    qsizetype writtenWhenFinalized = -1;
 
 private:
     QString path_;
