@@ -29,12 +29,16 @@ void printLine(const QString& line) {
     std::fflush(stdout);
 }
 
-QString describe(const CaptureState& state, const AppState& appState) {
+// The source comes from the controller: the state's source name is set only after the state
+// turned to capturing.
+QString describe(const CaptureState& state, const AppController& controller) {
     switch (state.kind()) {
     case CaptureState::Kind::idle: return QStringLiteral("idle");
     case CaptureState::Kind::monitoring: return QStringLiteral("monitoring");
     case CaptureState::Kind::capturing:
-        return QStringLiteral("capturing %1").arg(appState.captionSourceName()).trimmed();
+        if (const auto source = controller.currentSource())
+            return QStringLiteral("capturing ") + CaptionSources::displayName(*source);
+        return QStringLiteral("capturing");
     case CaptureState::Kind::paused: return QStringLiteral("paused");
     case CaptureState::Kind::stopped: return QStringLiteral("stopped");
     case CaptureState::Kind::error: return QStringLiteral("error: ") + state.message();
@@ -86,7 +90,7 @@ int HeadlessCommand::run(const QStringList& arguments) {
     AppState& state = root.appState();
     AppController& controller = root.controller();
     QObject::connect(&state, &AppState::captureStateChanged, &state,
-                     [&state] { printLine(describe(state.captureState(), state)); });
+                     [&state, &controller] { printLine(describe(state.captureState(), controller)); });
     QObject::connect(&controller, &AppController::meetingFinalized, &controller,
                      [](const MeetingRecord& record) {
                          printLine(QStringLiteral("saved %1 %2 %3s")
