@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/FormatSettingsProvider.h"
+#include "capture/TranscriptWriting.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace velmora {
+
+class Accessibility;
+class AppState;
+class BrowserProcessCache;
+class Clock;
+class MeetingHistoryProvider;
+class NotificationService;
+class OutputDirectoryProvider;
+class PIDCache;
+class Scheduler;
+class SerialExecutor;
+
+// Everything the application controller works with, handed in by the composition root
+// (production services) or by a test (fakes).
+struct AppControllerServices {
+    using WriterFactory = std::function<std::shared_ptr<TranscriptWriting>(
+        const QString& outputDirectory, const Clock& clock, const QString& meetingTitle,
+        const QList<std::shared_ptr<const TranscriptFormatter>>& formatters)>;
+
+    AppState& appState;
+    OutputDirectoryProvider& outputDirectory;
+    FormatSettingsProvider& formatSettings;
+    NotificationService& notifications;
+    MeetingHistoryProvider& history;
+    const Clock& clock;
+    Accessibility& accessibility;
+    SerialExecutor& accessibilityQueue;
+    Scheduler& scheduler;
+    PIDCache& pidCache;
+    BrowserProcessCache& browserCache;
+    // Makes the writer of a new meeting; the default writes real transcript files.
+    WriterFactory makeWriter = defaultWriterFactory();
+
+    static WriterFactory defaultWriterFactory();
+};
+
+} // namespace velmora

@@ -1,0 +1,130 @@
+#include "platform/linux/HeadlessCommand.h"
+
+#include "capture/CaptionSource.h"
+#include "platform/linux/A11yStatus.h"
+#include "platform/linux/CompositionRoot.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace velmora {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+void printLine(const QString& line) {
+    std::fprintf(stdout, "%s\n", qUtf8Printable(line));
+    std::fflush(stdout);
+}
+
+// The source comes from the controller: the state's source name is set only after the state
+// turned to capturing.
+QString describe(const CaptureState& state, const AppController& controller) {
+    switch (state.kind()) {
+    case CaptureState::Kind::idle: return QStringLiteral("idle");
+    case CaptureState::Kind::monitoring: return QStringLiteral("monitoring");
+    case CaptureState::Kind::capturing:
+        if (const auto source = controller.currentSource())
+            return QStringLiteral("capturing ") + CaptionSources::displayName(*source);
+        return QStringLiteral("capturing");
+    case CaptureState::Kind::paused: return QStringLiteral("paused");
+    case CaptureState::Kind::stopped: return QStringLiteral("stopped");
+    case CaptureState::Kind::error: return QStringLiteral("error: ") + state.message();
+    }
+    return QString();
+}
+
+const char* const enableHint =
+    "Turn accessibility on with `velmora --enable-accessibility` (or your desktop's "
+    "accessibility settings), then restart your browser and Velmora.";
+
+// Turns SIGINT and SIGTERM into one call of `handler` on the main thread.
+void onTermination(QObject* context, std::function<void()> handler) {
+    ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe);
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context,
+                     [notifier, handler = std::move(handler)] {
+                         notifier->setEnabled(false);
+                         handler();
+                     });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+QCoro::Task<> shutdownAndQuit(AppController& controller) {
+    auto shutdown = controller.shutdown();
+    co_await shutdown;
+    QCoreApplication::exit(0);
+}
+
+} // namespace
+
+int HeadlessCommand::run(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("headless"), QStringLiteral("Run without windows.")});
+    parser.addOption({QStringLiteral("output-dir"),
+                      QStringLiteral("Write transcripts and the meeting history into <dir>."),
+                      QStringLiteral("dir")});
+    parser.process(arguments);
+    std::optional<QString> outputDirectory;
+    if (parser.isSet(QStringLiteral("output-dir")))
+        outputDirectory = parser.value(QStringLiteral("output-dir"));
+
+    CompositionRoot root(outputDirectory);
+    AppState& state = root.appState();
+    AppController& controller = root.controller();
+    QObject::connect(&state, &AppState::captureStateChanged, &state,
+                     [&state, &controller] { printLine(describe(state.captureState(), controller)); });
+    QObject::connect(&controller, &AppController::meetingFinalized, &controller,
+                     [](const MeetingRecord& record) {
+                         printLine(QStringLiteral("saved %1 %2 %3s")
+                                       .arg(CaptionSources::rawValue(record.source),
+                                            record.transcriptPath.value_or(QStringLiteral("-")))
+                                       .arg(record.duration, 0, 'f', 1));
+                     });
+    onTermination(&controller, [&controller] { shutdownAndQuit(controller); });
+
+    auto start = controller.initialize();
+    QCoro::waitFor(start);
+    if (!state.permissionGranted()) {
+        std::fprintf(stderr, "%s\n%s\n", qUtf8Printable(state.captureState().message()), enableHint);
+        return 1;
+    }
+    if (state.captureState().kind() == CaptureState::Kind::error) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(state.captureState().message()));
+        return 1;
+    }
+    return QCoreApplication::exec();
+}
+
+int EnableAccessibilityCommand::run() {
+    if (A11yStatus::isEnabled()) {
+        std::printf("Accessibility is already on.\n");
+        return 0;
+    }
+    if (!A11yStatus::setEnabled(true)) {
+        std::fprintf(stderr, "Could not turn accessibility on: no accessibility service answers on "
+                             "the session bus (is at-spi2-core installed?).\n");
+        return 1;
+    }
+    std::printf("Accessibility is on. Restart your browser so that it exposes web pages.\n");
+    return 0;
+}
+
+} // namespace velmora

@@ -1,0 +1,328 @@
+#include "app/AppController.h"
+
+#include "app/AppState.h"
+#include "app/FixedOutputDirectory.h"
+#include "capture/MarkdownFormatter.h"
+#include "capture/VelmoraError.h"
+#include "fakes/FakeMeetingHistory.h"
+#include "fakes/FakeNotificationService.h"
+#include "fakes/FakeReaderEnvironment.h"
+#include "fakes/FakeTranscriptWriter.h"
+#include "fakes/LogCapture.h"
+#include "sources/BrowserProcessCache.h"
+#include "sources/PIDCache.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using namespace std::chrono_literals;
+
+namespace {
+
+class MarkdownOnly final : public FormatSettingsProvider {
+public:
+    QList<std::shared_ptr<const TranscriptFormatter>> formatters() const override {
+        return {std::make_shared<MarkdownFormatter>()};
+    }
+    TranscriptFormat transcriptFormat() const override { return TranscriptFormat::markdown; }
+    void setTranscriptFormat(TranscriptFormat) override {}
+};
+
+constexpr qint32 zoomPid = 40;
+constexpr qint32 teamsPid = 50;
+
+// The controller with real monitors, scanner and readers over a scripted tree, fake writers,
+// history and notifications, in virtual time.
+class AppControllerTest : public ::testing::Test, protected FakeReaderEnvironment {
+protected:
+    QTemporaryDir dir;
+    FixedOutputDirectory output{dir.path() + QStringLiteral("/out")};
+    MarkdownOnly formats;
+    FakeNotificationService notifications;
+    FakeMeetingHistory history;
+    PIDCache pidCache{ax, clock};
+    BrowserProcessCache browsers{ax, clock};
+    AppState state;
+    QList<std::shared_ptr<FakeTranscriptWriter>> writers;
+    bool failNextCreation = false;
+    std::unique_ptr<AppController> controller;
+
+    FakeNode::Ptr zoomWindow;
+    FakeNode::Ptr zoomTable;
+    FakeNode::Ptr teamsWindow;
+
+    AppControllerTest() {
+        AppControllerServices services{state, output, formats, notifications, history, clock, ax,
+                                       queue, scheduler, pidCache, browsers};
+        services.makeWriter = [this](const QString& directory, const Clock&, const QString& title,
+                                     const QList<std::shared_ptr<const TranscriptFormatter>>&) {
+            auto writer = std::make_shared<FakeTranscriptWriter>(
+                QStringLiteral("%1/%2-%3.md").arg(directory, title).arg(writers.size() + 1));
+            writer->failCreation = std::exchange(failNextCreation, false);
+            writers.append(writer);
+            return writer;
+        };
+        controller = std::make_unique<AppController>(services);
+        ax.addRunning(QStringLiteral("zoom"), zoomPid);
+        zoomWindow = ax.app(zoomPid)->add(FakeNode::make(AXRole::window));
+    }
+
+    ~AppControllerTest() override {
+        controller.reset();
+        scheduler.runDue();
+    }
+
+    void initialize() {
+        controller->initialize();
+        scheduler.runDue();
+    }
+    void showZoomCaption(const QString& speaker, const QString& text) {
+        if (!zoomTable) {
+            zoomTable = zoomWindow->add(FakeNode::make(AXRole::table));
+            zoomTable->set(AXAttribute::description, QStringLiteral("Closed caption subtitles"));
+        }
+        auto row = zoomTable->add(FakeNode::make(AXRole::row));
+        auto cell = row->add(FakeNode::make(AXRole::cell));
+        cell->add(FakeNode::make(AXRole::image))->set(AXAttribute::description, speaker);
+        cell->add(FakeNode::staticText(text));
+    }
+    void hideZoomCaptions() {
+        zoomWindow->removeChild(zoomTable);
+        zoomTable->unset(AXAttribute::description);
+        zoomTable->clearChildren();
+        zoomTable.reset();
+    }
+    void showTeamsCaption(const QString& speaker, const QString& text) {
+        ax.addRunning(QStringLiteral("com.microsoft.teams2"), teamsPid);
+        teamsWindow = ax.app(teamsPid)->add(FakeNode::make(AXRole::window));
+        auto group = teamsWindow->add(FakeNode::group(QStringLiteral("Live Captions")));
+        auto line = group->add(FakeNode::make(AXRole::group));
+        line->add(FakeNode::staticText(speaker));
+        line->add(FakeNode::staticText(text));
+    }
+    void advance(Duration d) { scheduler.advance(d); }
+    // Runs until the capture of the hidden captions has ended and its cooldown began.
+    void runUntilCooldown() {
+        ASSERT_TRUE(scheduler.advanceUntil([&] { return controller->hasPendingWriter(); }, 180s, 1s));
+    }
+    CaptureState::Kind stateKind() const { return state.captureState().kind(); }
+};
+
+TEST_F(AppControllerTest, CaptionsBackWithinTheCooldownResumeTheSameMeeting) {
+    initialize();
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+    showZoomCaption("Ana", "Hello everyone");
+    advance(5s);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::capturing);
+    ASSERT_EQ(writers.size(), 1);
+    const QUuid recordId = *controller->currentLiveMeetingRecordID();
+    const QDateTime firstStart = *writers[0]->startTime;
+
+    hideZoomCaptions();
+    runUntilCooldown();
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+    advance(20s);
+    showZoomCaption("Ana", "We are back");
+    advance(9s); // 29 s after the capture ended
+    EXPECT_EQ(stateKind(), CaptureState::Kind::capturing);
+    EXPECT_EQ(writers.size(), 1);
+    EXPECT_EQ(controller->currentLiveMeetingRecordID(), recordId);
+    EXPECT_EQ(history.stored.size(), 1);
+    EXPECT_TRUE(notifications.shown.isEmpty());
+    EXPECT_EQ(writers[0]->finalizeCalls, 0);
+    EXPECT_EQ(*writers[0]->startTime, firstStart);
+    advance(3s);
+    // The duration counts from the start of the first part.
+    EXPECT_GT(state.sessionDuration(), 60.0);
+}
+
+TEST_F(AppControllerTest, CooldownExpiryFinalisesOnceNotifiesAndTheNextCaptionsStartANewMeeting) {
+    initialize();
+    showZoomCaption("Ana", "Hello everyone");
+    advance(5s);
+    advance(20s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(31s);
+    ASSERT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(notifications.shown.size(), 1);
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_GT(history.stored[0].duration, 20.0);
+    EXPECT_EQ(state.lastCompletedMeetingID(), history.stored[0].id);
+    EXPECT_FALSE(controller->currentLiveMeetingRecordID());
+
+    showZoomCaption("Ben", "A new meeting");
+    advance(5s);
+    EXPECT_EQ(writers.size(), 2);
+    EXPECT_EQ(history.stored.size(), 2);
+    EXPECT_NE(history.stored[0].id, history.stored[1].id);
+}
+
+TEST_F(AppControllerTest, AnotherSourceDuringTheCooldownFinalisesAtOnceWithoutNotification) {
+    initialize();
+    showZoomCaption("Ana", "Zoom talk");
+    advance(10s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    showTeamsCaption("Ben", "Teams talk");
+    advance(5s);
+    ASSERT_EQ(writers.size(), 2);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_TRUE(notifications.shown.isEmpty());
+    ASSERT_EQ(history.stored.size(), 2);
+    EXPECT_EQ(history.stored[1].source, CaptionSource::zoom);
+    EXPECT_GT(history.stored[1].duration, 0.0);
+    EXPECT_EQ(history.stored[0].source, CaptionSource::teams);
+    EXPECT_EQ(controller->currentSource(), CaptionSource::teams);
+}
+
+TEST_F(AppControllerTest, ASecondAppearanceWhileCapturingIsIgnoredAndPermissionIsAskedOncePerRun) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    controller->startCapture(CaptionSource::teams, std::nullopt);
+    scheduler.runDue();
+    EXPECT_EQ(writers.size(), 1);
+    EXPECT_EQ(controller->currentSource(), CaptionSource::zoom);
+
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(31s);
+    showZoomCaption("Ana", "Again");
+    advance(5s);
+    EXPECT_EQ(writers.size(), 2);
+    EXPECT_EQ(notifications.permissionRequests, 1);
+}
+
+TEST_F(AppControllerTest, FileCreationFailureIsShownThenMonitoringRetriesAfterAPause) {
+    initialize();
+    failNextCreation = true;
+    LogCapture log("velmora.app");
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    EXPECT_EQ(log.count("Failed to create transcript file: Permission denied"), 1);
+    EXPECT_EQ(state.captureState(),
+              CaptureState::error("Failed to create transcript file: Permission denied"));
+    EXPECT_FALSE(controller->currentSource());
+    EXPECT_FALSE(controller->hasPendingWriter());
+    EXPECT_TRUE(history.stored.isEmpty());
+    EXPECT_EQ(writers.size(), 1); // no retry in a tight loop
+    advance(5s);
+    EXPECT_EQ(writers.size(), 2);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::capturing);
+    EXPECT_EQ(history.stored.size(), 1);
+}
+
+TEST_F(AppControllerTest, RevokedPermissionStopsMonitoringWithTheReason) {
+    initialize();
+    ASSERT_TRUE(controller->isMonitoring());
+    ax.trusted = false;
+    advance(10s);
+    EXPECT_FALSE(controller->isMonitoring());
+    EXPECT_FALSE(state.permissionGranted());
+    EXPECT_EQ(stateKind(), CaptureState::Kind::error);
+    EXPECT_TRUE(state.captureState().message().startsWith("Accessibility permission revoked."));
+}
+
+TEST_F(AppControllerTest, WithoutPermissionNothingIsWatched) {
+    ax.trusted = false;
+    initialize();
+    EXPECT_FALSE(controller->isMonitoring());
+    EXPECT_EQ(state.captureState(), CaptureState::error(VelmoraError::accessibilityNotTrusted().message()));
+    EXPECT_TRUE(state.captureState().message().contains("Accessibility"));
+}
+
+TEST_F(AppControllerTest, ShutdownDuringTheCooldownFinalisesThePendingMeeting) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(12s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    controller->shutdown();
+    scheduler.runDue();
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_TRUE(notifications.shown.isEmpty());
+    EXPECT_GT(history.stored[0].duration, 10.0);
+    EXPECT_EQ(history.watchStops, 1);
+    EXPECT_FALSE(controller->hasPendingWriter());
+}
+
+TEST_F(AppControllerTest, ShutdownWhileCapturingWritesWhatWasReadBeforeFinalising) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    showZoomCaption("Ben", "Hi Ana");
+    advance(3s); // fewer polls than a flush needs
+    ASSERT_TRUE(writers[0]->written.isEmpty());
+    controller->shutdown();
+    scheduler.runDue();
+    ASSERT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(writers[0]->writtenWhenFinalized, 2);
+    ASSERT_EQ(writers[0]->written.size(), 2);
+    EXPECT_EQ(writers[0]->written[1].speaker, "Ben");
+    EXPECT_EQ(writers[0]->written[1].text, "Hi Ana");
+    EXPECT_GT(history.stored[0].duration, 2.0);
+    showZoomCaption("Cy", "Still here");
+    advance(60s); // no cooldown and no new capture after the end
+    EXPECT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_TRUE(notifications.shown.isEmpty());
+}
+
+TEST_F(AppControllerTest, StopDuringTheCooldownFinalisesInsteadOfDroppingTheTranscript) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(12s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    controller->stopCapture();
+    scheduler.runDue();
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_GT(history.stored[0].duration, 10.0);
+    EXPECT_FALSE(controller->hasPendingWriter());
+    advance(60s);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1); // the cooldown no longer fires
+}
+
+TEST_F(AppControllerTest, ARecordDeletedWhileLiveIsReportedMissingAndOnlyTheIdsClear) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    ASSERT_EQ(history.stored.size(), 1);
+    controller->deleteMeeting(history.stored[0]);
+    EXPECT_EQ(state.totalMeetingCount(), 0);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::capturing); // the capture goes on
+    LogCapture log("velmora.app");
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    EXPECT_EQ(log.count("Could not find meeting record"), 1);
+    EXPECT_FALSE(controller->currentLiveMeetingRecordID());
+    EXPECT_FALSE(state.currentLiveMeetingID());
+    EXPECT_TRUE(history.stored.isEmpty());
+}
+
+TEST_F(AppControllerTest, ABrowserCaptureWithoutAProcessIdChangesNothing) {
+    initialize();
+    controller->startCapture(CaptionSource::browserMeet, std::nullopt);
+    scheduler.runDue();
+    EXPECT_TRUE(writers.isEmpty());
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+    EXPECT_TRUE(controller->isMonitoring()); // a request that cannot be served stops nothing
+}
+
+TEST_F(AppControllerTest, LiveEntriesAndLineCountFollowTheSnapshots) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    showZoomCaption("Ben", "Hi Ana");
+    advance(1s);
+    EXPECT_GE(state.lineCount(), 3);
+    ASSERT_FALSE(state.liveTranscriptEntries().isEmpty());
+    EXPECT_EQ(state.liveTranscriptEntries().last().text, "Hi Ana");
+    EXPECT_EQ(state.captionSourceName(), "Zoom");
+}
+
+} // namespace
