@@ -177,9 +177,9 @@ std::shared_ptr<CaptionReader> AppController::createReader(CaptionSource source,
                                 services_.scheduler, services_.clock};
     switch (source) {
     case CaptionSource::teams:
-        return TeamsCaptionReader::create(env, services_.pidCache, readerPollInterval);
+        return std::make_shared<TeamsCaptionReader>(env, services_.pidCache, readerPollInterval);
     case CaptionSource::zoom:
-        return ZoomCaptionReader::create(env, services_.pidCache, readerPollInterval);
+        return std::make_shared<ZoomCaptionReader>(env, services_.pidCache, readerPollInterval);
     case CaptionSource::browserZoom:
         if (browserPID)
             return BrowserZoomCaptionReader::create(env, *browserPID, readerPollInterval);
