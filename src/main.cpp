@@ -1,3 +1,5 @@
+#include "app/ReplayCommand.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -11,6 +13,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+
+    if (app.arguments().value(1) == QLatin1String("replay"))
+        return velmora::ReplayCommand::run(app.arguments().mid(1));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

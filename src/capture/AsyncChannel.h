@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace velmora {
 
@@ -42,6 +43,11 @@ public:
     // Called once when the channel is finished or cancelled.
     void setOnTermination(std::function<void()> handler) { onTermination_ = std::move(handler); }
 
+    // Called each time the consumer starts waiting on an empty channel, so that a producer can
+    // read its next value only when it is asked for. The handler must not send() from inside
+    // the call (the consumer is still suspending): it posts the work instead.
+    void setOnDemand(std::function<void()> handler) { onDemand_ = std::move(handler); }
+
     // `co_await channel.next()`: the next value, or nothing once the channel has ended.
     NextAwaiter next() { return NextAwaiter(*this); }
 
@@ -49,7 +55,11 @@ public:
     public:
         explicit NextAwaiter(AsyncChannel& channel) : channel_(channel) {}
         bool await_ready() const { return !channel_.buffer_.empty() || channel_.finished_; }
-        void await_suspend(std::coroutine_handle<> handle) { channel_.waiting_ = handle; }
+        void await_suspend(std::coroutine_handle<> handle) {
+            channel_.waiting_ = handle;
+            if (channel_.onDemand_)
+                channel_.onDemand_();
+        }
         std::optional<T> await_resume() {
             if (channel_.buffer_.empty())
                 return std::nullopt;
@@ -76,6 +86,7 @@ private:
     bool finished_ = false;
     std::coroutine_handle<> waiting_;
     std::function<void()> onTermination_;
+    std::function<void()> onDemand_;
 };
 
 } // namespace velmora

@@ -1,0 +1,176 @@
+#include "capture/SessionCoordinator.h"
+
+#include "capture/Logging.h"
+#include "capture/VelmoraError.h"
+
+namespace velmora {
+
+namespace {
+constexpr qint64 emptyPollLogEvery = 10;
+} // namespace
+
+// Suspends a stop() until start() has performed the final flush.
+struct SessionCoordinator::SessionEnd {
+    SessionCoordinator& coordinator;
+    bool await_ready() const noexcept { return !coordinator.sessionActive_; }
+    void await_suspend(std::coroutine_handle<> handle) {
+        coordinator.stopWaiters_.push_back(handle);
+    }
+    void await_resume() const noexcept {}
+};
+
+SessionCoordinator::SessionCoordinator(std::shared_ptr<CaptionReader> reader,
+                                       std::shared_ptr<TranscriptWriting> writer,
+                                       const Clock& clock, EntriesCallback onEntries)
+    : captionReader_(std::move(reader)), transcriptWriter_(std::move(writer)), clock_(clock),
+      onEntries_(std::move(onEntries)) {}
+
+QCoro::Task<SessionStopReason> SessionCoordinator::start() {
+    if (isRunning_ || sessionActive_)
+        throw VelmoraError::sessionAlreadyRunning();
+    // The controller may drop its reference when stop() returns, which happens inside this
+    // coroutine; the session keeps its coordinator until it is over.
+    const std::shared_ptr<SessionCoordinator> keepAlive = weak_from_this().lock();
+    isRunning_ = true;
+    sessionActive_ = true;
+    resetState();
+
+    auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());
+    co_await setStart;
+    try {
+        auto starting = captionReader_->startReading();
+        co_await starting;
+    } catch (...) {
+        // isRunning stays true: a coordinator whose reader failed is not used again.
+        sessionActive_ = false;
+        resumeStopWaiters();
+        throw;
+    }
+    qCInfo(lcSession, "Caption reader started, waiting for captions...");
+
+    const std::shared_ptr<CaptionStream> stream = captionReader_->captions();
+    SessionStopReason reason = SessionStopReason::sourceEnded;
+    qint64 pollNumber = 0;
+    while (true) {
+        auto next = stream->next();
+        std::optional<CaptionSnapshot> snapshot = co_await next;
+        if (!snapshot)
+            break;
+        ++pollNumber;
+        if (snapshot->isEmpty()) {
+            ++emptyFrameCount_;
+            if (emptyFrameCount_ % emptyPollLogEvery == 0)
+                qCInfo(lcSession, "Empty polls: %lld/%lld", emptyFrameCount_, graceFrameLimit);
+            if (emptyFrameCount_ >= graceFrameLimit) {
+                qCInfo(lcSession, "Grace limit reached (%lld empty polls), auto-stopping",
+                       graceFrameLimit);
+                reason = SessionStopReason::graceExpired;
+                break;
+            }
+            continue;
+        }
+        emptyFrameCount_ = 0;
+        pendingPolls_.append(*snapshot);
+        if (onEntries_)
+            onEntries_(*snapshot);
+        ++dataPollsSinceFlush_;
+        if (dataPollsSinceFlush_ >= flushInterval) {
+            auto flushing = flush(false);
+            co_await flushing;
+        }
+        qCInfo(lcSession, "Poll %lld: captured %lld entries", pollNumber,
+               qint64(snapshot->size()));
+    }
+
+    if (isRunning_) {
+        if (reason == SessionStopReason::sourceEnded)
+            qCInfo(lcSession, "Caption stream ended (source gone), stopping immediately");
+        isRunning_ = false;
+        qCInfo(lcSession, "Stopping caption session...");
+        captionReader_->stopReading();
+    }
+    // The final flush happens here, after any flush the loop was in, so two flushes never
+    // hand the same entries over.
+    auto finishing = finishSession();
+    co_await finishing;
+    sessionActive_ = false;
+    resumeStopWaiters();
+    co_return reason;
+}
+
+QCoro::Task<> SessionCoordinator::stop() {
+    if (isRunning_) {
+        isRunning_ = false;
+        qCInfo(lcSession, "Stopping caption session...");
+        // Ends the stream: the session's loop ends at its next snapshot and flushes.
+        captionReader_->stopReading();
+        if (!sessionActive_) {
+            // Only after a failed reader start: nothing was read, but stop as asked.
+            auto finishing = finishSession();
+            co_await finishing;
+            co_return;
+        }
+    }
+    SessionEnd end{*this};
+    co_await end;
+}
+
+QCoro::Task<> SessionCoordinator::finishSession() {
+    auto flushing = flush(true);
+    co_await flushing;
+    resetState();
+    qCInfo(lcSession, "Session stopped");
+}
+
+QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
+    if (pendingPolls_.isEmpty() && !isFinal) {
+        dataPollsSinceFlush_ = 0;
+        co_return;
+    }
+    SnapshotChanges changes;
+    for (const CaptionSnapshot& snapshot : std::as_const(pendingPolls_))
+        differ_.diff(snapshot, changes);
+    pendingPolls_.clear();
+    assembler_.assemble(changes, completedEntries_);
+    if (isFinal) {
+        if (std::optional<CaptionEntry> last = assembler_.close())
+            completedEntries_.append(*last);
+    }
+
+    if (!completedEntries_.isEmpty()) {
+        const QList<CaptionEntry> batch = completedEntries_;
+        try {
+            auto appending = transcriptWriter_->append(batch);
+            co_await appending;
+            qCInfo(lcSession, "Flushed %lld entries", qint64(batch.size()));
+            completedEntries_.clear();
+        } catch (const std::exception& error) {
+            // Kept, and offered again ahead of newer entries at the next flush.
+            qCWarning(lcSession, "Flush error: %s", error.what());
+        } catch (...) {
+            qCWarning(lcSession, "Flush error: unknown error");
+        }
+        if (isFinal && !completedEntries_.isEmpty()) {
+            unsavedEntryCount_ += completedEntries_.size();
+            qCCritical(lcSession, "%lld entries could not be written to the transcript",
+                       qint64(completedEntries_.size()));
+        }
+    }
+    dataPollsSinceFlush_ = 0;
+}
+
+void SessionCoordinator::resetState() {
+    emptyFrameCount_ = 0;
+    pendingPolls_.clear();
+    dataPollsSinceFlush_ = 0;
+    differ_.reset();
+    assembler_.reset();
+    completedEntries_.clear();
+}
+
+void SessionCoordinator::resumeStopWaiters() {
+    for (std::coroutine_handle<> waiter : std::exchange(stopWaiters_, {}))
+        waiter.resume();
+}
+
+} // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "capture/Clock.h"
+#include "capture/FormatterFile.h"
+#include "capture/SerialQueue.h"
+#include "capture/TranscriptWriting.h"
+
+#include <QList>
+
+#include <vector>
+
+namespace velmora {
+
+// Owns the transcript files of one meeting: one file per formatter in the output directory,
+// created with its header, appended to through a handle kept open for the capture, and
+// finalised with end time and duration. All file work runs on the writer's own queue; the
+// clock is read on the caller's thread. A resumed capture hands the same writer to its next
+// coordinator, so the meeting stays one file with one start time.
+class TranscriptWriter final : public TranscriptWriting {
+public:
+    TranscriptWriter(QString outputDirectory, const Clock& clock,
+                     std::optional<QString> meetingTitle,
+                     QList<std::shared_ptr<const TranscriptFormatter>> formatters);
+    ~TranscriptWriter() override;
+
+    QCoro::Task<> setStartTimeIfNeeded(QDateTime date) override;
+    QCoro::Task<> createMissingFiles() override;
+    QCoro::Task<> append(QList<CaptionEntry> entries) override;
+    QCoro::Task<> finalize() override;
+    QCoro::Task<std::optional<QString>> expectedFilename() override;
+    QCoro::Task<std::optional<QString>> transcriptPath() override;
+
+    // Letters and numbers of any script are kept; every run of other characters becomes one
+    // "-"; one trailing "-" is dropped.
+    static QString sanitizeTitle(const QString& title);
+    // "yyyy-MM-dd_HH-mm-ss" in local time, then "_" + the sanitized title, or "_transcript".
+    static QString fileName(const QDateTime& start, const std::optional<QString>& meetingTitle,
+                            const QString& extension);
+
+private:
+    // Queue-confined.
+    void createFile(FormatterFile& file, const QDateTime& now);
+    void appendOnQueue(const QList<CaptionEntry>& entries, const QDateTime& now);
+    void writeBatch(FormatterFile& file, const QByteArray& bytes);
+    void finalizeOnQueue(const QDateTime& now);
+    void closeHandles();
+
+    const QString outputDirectory_;
+    const Clock& clock_;
+    const std::optional<QString> meetingTitle_;
+    std::vector<FormatterFile> files_;
+    std::optional<QDateTime> startTime_;
+    // Last member: destroyed first, so jobs still queued run while the rest is alive.
+    SerialQueue queue_;
+};
+
+} // namespace velmora

@@ -1,0 +1,241 @@
+#include "capture/SessionCoordinator.h"
+#include "capture/VelmoraError.h"
+#include "fakes/ManualClock.h"
+#include "fakes/ManualScheduler.h"
+#include "fakes/RecordingTranscriptWriter.h"
+#include "fakes/ScriptedCaptionReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct SessionOutcome {
+    std::optional<SessionStopReason> reason;
+    std::optional<QString> error;
+};
+
+QCoro::Task<> runSession(std::shared_ptr<SessionCoordinator> coordinator, SessionOutcome* out) {
+    try {
+        auto session = coordinator->start();
+        out->reason = co_await session;
+    } catch (const VelmoraError& error) {
+        out->error = error.message();
+    }
+}
+
+QCoro::Task<> runStop(std::shared_ptr<SessionCoordinator> coordinator, bool* done) {
+    auto stopping = coordinator->stop();
+    co_await stopping;
+    *done = true;
+}
+
+// The fakes never suspend, so the whole session runs inline: every poll is processed before
+// poll() returns.
+class SessionCoordinatorTest : public ::testing::Test {
+protected:
+    ManualScheduler scheduler;
+    ManualClock clock{scheduler};
+    std::shared_ptr<ScriptedCaptionReader> reader = std::make_shared<ScriptedCaptionReader>();
+    std::shared_ptr<RecordingTranscriptWriter> writer = std::make_shared<RecordingTranscriptWriter>();
+    QList<CaptionSnapshot> liveSnapshots;
+    std::shared_ptr<SessionCoordinator> coordinator = std::make_shared<SessionCoordinator>(
+        reader, writer, clock, [this](const CaptionSnapshot& s) { liveSnapshots.append(s); });
+    SessionOutcome outcome;
+    const QDateTime origin = clock.now();
+
+    void start() { runSession(coordinator, &outcome); }
+
+    // One poll a second later than the previous one; every line carries the poll's time.
+    void poll(const QList<std::pair<QString, QString>>& lines) {
+        scheduler.advance(1000ms);
+        CaptionSnapshot snapshot;
+        for (const auto& [speaker, text] : lines)
+            snapshot.append({clock.now(), speaker, text});
+        reader->poll(snapshot);
+    }
+    QDateTime timeOfPoll(int number) const { return origin.addSecs(number); }
+    static QStringList texts(const QList<CaptionEntry>& entries) {
+        QStringList result;
+        for (const CaptionEntry& entry : entries)
+            result << entry.speaker + QStringLiteral(": ") + entry.text;
+        return result;
+    }
+};
+
+TEST_F(SessionCoordinatorTest, GrowingLineIsOneUtteranceWrittenWhenTheSessionEnds) {
+    start();
+    EXPECT_EQ(writer->startTime, clock.now());
+    EXPECT_TRUE(coordinator->isRunning());
+    poll({{"A", "Hello"}});
+    poll({{"A", "Hello world"}});
+    poll({{"A", "Hello world, how are"}});
+    EXPECT_EQ(writer->appendCalls, 0);
+
+    reader->end();
+    ASSERT_EQ(outcome.reason, SessionStopReason::sourceEnded);
+    EXPECT_FALSE(coordinator->isRunning());
+    EXPECT_EQ(reader->stopCount, 1);
+    ASSERT_EQ(writer->batches.size(), 1);
+    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "Hello world, how are"}};
+    EXPECT_EQ(writer->batches[0], expected);
+    // The live view saw every raw snapshot.
+    ASSERT_EQ(liveSnapshots.size(), 3);
+    EXPECT_EQ(liveSnapshots[1].front().text, "Hello world");
+}
+
+TEST_F(SessionCoordinatorTest, LineScrollingUpUnderAnotherSpeakerIsNotDuplicated) {
+    start();
+    poll({{"A", "one"}, {"B", "two"}});
+    poll({{"B", "two"}, {"A", "three"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: one", "B: two", "A: three"}));
+}
+
+TEST_F(SessionCoordinatorTest, NewUnrelatedLineOfTheSameSpeakerStartsANewUtterance) {
+    start();
+    poll({{"A", "Good morning everyone"}});
+    poll({{"A", "Good morning everyone"}, {"A", "Let us start"}});
+    reader->end();
+    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "Good morning everyone"},
+                                       {timeOfPoll(2), "A", "Let us start"}};
+    EXPECT_EQ(writer->written(), expected);
+}
+
+TEST_F(SessionCoordinatorTest, LineRevisedInPlaceReplacesTheTextAndKeepsTheStartTime) {
+    start();
+    poll({{"A", "I think we shod"}});
+    poll({{"A", "I think we should"}});
+    poll({{"A", "Let me rephrase that"}});
+    reader->end();
+    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "Let me rephrase that"}};
+    EXPECT_EQ(writer->written(), expected);
+}
+
+// The positional diff takes a line of the same speaker that scrolls up for a revision of the
+// line that was at its place; a new line then replaces the open text.
+TEST_F(SessionCoordinatorTest, SameSpeakerLineScrollingUpIsTakenForARevision) {
+    start();
+    poll({{"A", "first sentence here"}});
+    poll({{"A", "first sentence here"}, {"A", "second one"}});
+    poll({{"A", "second one"}, {"A", "third part"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: first sentence here", "A: third part"}));
+}
+
+TEST_F(SessionCoordinatorTest, FlushesEveryTenNonEmptySnapshotsWithOnlyClosedUtterances) {
+    start();
+    for (int i = 1; i <= 9; ++i) {
+        poll({{i % 2 ? "A" : "B", QStringLiteral("line number %1").arg(i)}});
+        reader->pollEmpty(3); // empty polls do not count
+    }
+    EXPECT_EQ(writer->appendCalls, 0);
+    poll({{"B", "line number 10"}});
+    ASSERT_EQ(writer->appendCalls, 1);
+    // Nine closed utterances; the tenth stays open.
+    EXPECT_EQ(writer->batches[0].size(), 9);
+    EXPECT_EQ(writer->batches[0].back().text, "line number 9");
+
+    coordinator->stop();
+    ASSERT_EQ(outcome.reason, SessionStopReason::sourceEnded);
+    EXPECT_EQ(writer->appendCalls, 2);
+    EXPECT_EQ(texts(writer->batches[1]), QStringList({"B: line number 10"}));
+}
+
+TEST_F(SessionCoordinatorTest, GraceCountResetsOnCaptionsAndEndsTheSessionAtTheLimit) {
+    start();
+    poll({{"A", "before the pause"}});
+    reader->pollEmpty(119);
+    // The same line reappearing after the pause is compared with the last non-empty snapshot.
+    poll({{"A", "before the pause"}});
+    reader->pollEmpty(119);
+    EXPECT_TRUE(coordinator->isRunning());
+    EXPECT_FALSE(outcome.reason);
+
+    reader->pollEmpty(1);
+    ASSERT_EQ(outcome.reason, SessionStopReason::graceExpired);
+    EXPECT_FALSE(coordinator->isRunning());
+    EXPECT_EQ(reader->stopCount, 1);
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: before the pause"}));
+}
+
+TEST_F(SessionCoordinatorTest, SessionWithoutCaptionsWritesNothing) {
+    start();
+    reader->pollEmpty(5);
+    reader->end();
+    EXPECT_EQ(outcome.reason, SessionStopReason::sourceEnded);
+    EXPECT_EQ(writer->appendCalls, 0);
+    EXPECT_TRUE(liveSnapshots.isEmpty());
+}
+
+TEST_F(SessionCoordinatorTest, RefusedBatchIsOfferedAgainAheadOfNewerEntriesExactlyOnce) {
+    writer->failNextAppends = 1;
+    start();
+    QStringList expected;
+    for (int i = 1; i <= 25; ++i) {
+        const QString speaker = i % 2 ? "A" : "B";
+        poll({{speaker, QStringLiteral("sentence %1").arg(i)}});
+        expected << speaker + QStringLiteral(": sentence %1").arg(i);
+    }
+    // The first flush failed, the second carried its entries too.
+    EXPECT_EQ(writer->appendCalls, 2);
+    ASSERT_EQ(writer->batches.size(), 1);
+    EXPECT_EQ(writer->batches[0].size(), 19);
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), expected);
+    EXPECT_EQ(coordinator->unsavedEntryCount(), 0);
+}
+
+TEST_F(SessionCoordinatorTest, EntriesRefusedAtTheFinalFlushAreCounted) {
+    start();
+    poll({{"A", "first"}});
+    poll({{"B", "second"}});
+    writer->failNextAppends = 1;
+    reader->end();
+    EXPECT_EQ(outcome.reason, SessionStopReason::sourceEnded);
+    EXPECT_EQ(coordinator->unsavedEntryCount(), 2);
+}
+
+TEST_F(SessionCoordinatorTest, StopFromOutsideReturnsAfterTheFinalFlush) {
+    start();
+    poll({{"A", "still talking"}});
+    bool stopped = false;
+    runStop(coordinator, &stopped);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(outcome.reason, SessionStopReason::sourceEnded);
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: still talking"}));
+    EXPECT_EQ(reader->stopCount, 1);
+
+    // Stopping again does nothing.
+    bool again = false;
+    runStop(coordinator, &again);
+    EXPECT_TRUE(again);
+    EXPECT_EQ(reader->stopCount, 1);
+}
+
+TEST_F(SessionCoordinatorTest, SecondStartFailsWhileRunningAndWriterKeepsItsStartTime) {
+    const QDateTime earlier = clock.now().addSecs(-600);
+    writer->startTime = earlier;
+    start();
+    SessionOutcome second;
+    runSession(coordinator, &second);
+    EXPECT_EQ(second.error, VelmoraError::sessionAlreadyRunning().message());
+    EXPECT_TRUE(coordinator->isRunning());
+    EXPECT_EQ(writer->startTime, earlier);
+    reader->end();
+    EXPECT_EQ(outcome.reason, SessionStopReason::sourceEnded);
+}
+
+TEST_F(SessionCoordinatorTest, ReaderStartFailureIsPassedOnAndStopStillReturns) {
+    reader->startError = VelmoraError::accessibilityNotTrusted();
+    start();
+    EXPECT_EQ(outcome.error, VelmoraError::accessibilityNotTrusted().message());
+    bool stopped = false;
+    runStop(coordinator, &stopped);
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(coordinator->isRunning());
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+#include "capture/AccumulatedText.h"
+#include "capture/Graphemes.h"
+#include "capture/SubstringIndex.h"
+#include "capture/TranscriptAssembler.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using TranscriptAssembler::mergeOverlapping;
+using TranscriptAssembler::normalizeForComparison;
+
+namespace {
+
+const QString decomposedCafe = QStringLiteral("cafe\u0301");
+const QString thumbsUpMedium = QStringLiteral("\U0001F44D\U0001F3FD");
+
+TEST(TranscriptAssemblerTest, NormalizationKeepsLettersNumbersAndPlainSpaces) {
+    EXPECT_EQ(normalizeForComparison("Hello, World! It's 42\tnow..."), "hello world its 42now");
+    EXPECT_EQ(normalizeForComparison("Ça VA? Ωμέγα ٣ 会议。"), "ça va ωμέγα ٣ 会议");
+    EXPECT_EQ(normalizeForComparison("👍🏽 ok"), " ok");
+    // A letter with a combining accent is one character and equals its precomposed form.
+    EXPECT_EQ(normalizeForComparison("Un " + decomposedCafe.toUpper()), "un café");
+    EXPECT_EQ(normalizeForComparison("..."), "");
+}
+
+TEST(TranscriptAssemblerTest, MergeRules) {
+    // Equal texts, and the same words with newer punctuation or case.
+    EXPECT_EQ(mergeOverlapping("Hello world", "Hello world"), "Hello world");
+    EXPECT_EQ(mergeOverlapping("hello world", "Hello, world."), "Hello, world.");
+    // Revisions that add nothing, and ones that extend.
+    EXPECT_EQ(mergeOverlapping("Hello world, how are you", "how are"), "Hello world, how are you");
+    EXPECT_EQ(mergeOverlapping("Hello world", "Hello world, how are"), "Hello world, how are");
+    // Overlap of at least a third of the shorter text, 3 to 12 characters, case as received.
+    EXPECT_EQ(mergeOverlapping("we will ship the release", "The Release on Friday"),
+              "we will ship the release on Friday");
+    EXPECT_EQ(mergeOverlapping("see you at ten", "en minutes past"), std::nullopt);
+    EXPECT_EQ(mergeOverlapping("abc-xyz", "xyz-def"), "abc-xyz-def");
+    // 30 characters each: at least 10 must overlap.
+    EXPECT_EQ(mergeOverlapping("the quarterly numbers look ok.", "look ok. we should discuss it"),
+              std::nullopt);
+    EXPECT_EQ(mergeOverlapping("the quarterly numbers look ok.", "numbers look ok. we discuss it"),
+              "the quarterly numbers look ok. we discuss it");
+    // Punctuation takes part in the overlap; unrelated lines do not merge.
+    EXPECT_EQ(mergeOverlapping("Good morning everyone", "Let us start"), std::nullopt);
+    // A line of punctuation only adds nothing.
+    EXPECT_EQ(mergeOverlapping("Right", "..."), "Right");
+}
+
+TEST(TranscriptAssemblerTest, MergeCountsUserPerceivedCharacters) {
+    // Composed and decomposed accents are the same words.
+    EXPECT_EQ(mergeOverlapping("On se voit au caf\u00e9", "on se voit au " + decomposedCafe + "."),
+              "on se voit au " + decomposedCafe + ".");
+    // An overlap never ends inside a character: "cafe" is not the start of "café".
+    EXPECT_EQ(mergeOverlapping("rendez-vous au cafe", decomposedCafe + " demain matin"),
+              std::nullopt);
+    EXPECT_EQ(mergeOverlapping("see you soon \U0001F44D", "soon " + thumbsUpMedium + " bye now"),
+              std::nullopt);
+    // One emoji with a skin tone is one character: too short an overlap, though four code units.
+    EXPECT_EQ(mergeOverlapping("great job " + thumbsUpMedium, thumbsUpMedium + " thanks all"),
+              std::nullopt);
+    const QString three = thumbsUpMedium.repeated(3);
+    EXPECT_EQ(mergeOverlapping("great job " + three, three + " thanks"),
+              "great job " + three + " thanks");
+    // Han characters are letters and count one each.
+    EXPECT_EQ(mergeOverlapping("我们明天开会讨论这个项目", "讨论这个项目的进度"),
+              "我们明天开会讨论这个项目的进度");
+    EXPECT_EQ(mergeOverlapping("我们明天开会", "开会吧"), std::nullopt);
+}
+
+// The rules written out plainly, recomputing everything for every line.
+std::optional<QString> referenceMerge(const QString& a, const QString& n) {
+    if (a == n)
+        return a;
+    const QString na = normalizeForComparison(a), nn = normalizeForComparison(n);
+    if (na == nn)
+        return n;
+    if (na.contains(nn))
+        return a;
+    if (nn.contains(na))
+        return n;
+    const auto keys = [](const QString& text) {
+        const std::vector<qint32> starts = Graphemes::segment(text);
+        QStringList result;
+        for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+            QString key;
+            Graphemes::appendKey(QStringView(text).mid(starts[i], starts[i + 1] - starts[i]), key);
+            result << key;
+        }
+        return std::pair(result, starts);
+    };
+    const auto [ka, startsA] = keys(a);
+    const auto [kn, startsN] = keys(n);
+    const qsizetype shortest = std::min(ka.size(), kn.size());
+    const qsizetype minOverlap = std::clamp<qsizetype>(shortest / 3, 3, 12);
+    for (qsizetype k = shortest; k >= 1; --k) {
+        if (ka.mid(ka.size() - k) == kn.mid(0, k))
+            return k >= minOverlap ? std::optional(a + n.mid(startsN[k])) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+QString randomLine(QRandomGenerator& random) {
+    static const QStringList words{"we",   "will", "ship", "the",  "release", "on",   "Friday,",
+                                   "café", "caf\u00e9", "会议", "👍🏽",  "OK.",     "next", "steps"};
+    QStringList line;
+    const int count = random.bounded(1, 7);
+    for (int i = 0; i < count; ++i)
+        line << words[random.bounded(words.size())];
+    return line.join(' ');
+}
+
+// The incremental text (cached normalisation, index for long texts) gives exactly what the
+// rules give, line after line, far past the length at which the index takes over.
+TEST(TranscriptAssemblerTest, AccumulatedTextAgreesWithTheRulesOverALongMonologue) {
+    QRandomGenerator random(7);
+    AccumulatedText accumulated;
+    QString expected;
+    int merged = 0;
+    qsizetype longest = 0;
+    for (int step = 0; step < 2500; ++step) {
+        QString line;
+        const int kind = random.bounded(8);
+        if (kind < 4 && expected.size() > 20) // a continuation overlapping the end
+            line = expected.right(random.bounded(4, 20)) + ' ' + randomLine(random);
+        else if (kind == 4 && expected.size() > 40) // something said before
+            line = expected.mid(random.bounded(int(expected.size()) - 30), 25);
+        else if (kind == 5) // the open text, re-punctuated
+            line = expected.toUpper() + '!';
+        else
+            line = randomLine(random);
+        const std::optional<QString> rule = referenceMerge(expected, line);
+        ASSERT_EQ(accumulated.merge(line), rule.has_value()) << "step " << step;
+        if (rule) {
+            expected = *rule;
+            ++merged;
+        } else if (random.bounded(40) == 0) {
+            expected = line;
+            accumulated.assign(line);
+        }
+        ASSERT_EQ(accumulated.text(), expected) << "step " << step;
+        longest = std::max(longest, expected.size());
+    }
+    EXPECT_GT(merged, 1000);
+    EXPECT_GT(longest, 2000);
+}
+
+TEST(TranscriptAssemblerTest, SubstringIndexAnswersLikeASearch) {
+    QRandomGenerator random(3);
+    SubstringIndex index;
+    QString text;
+    for (int round = 0; round < 40; ++round) {
+        QString piece;
+        for (int i = 0; i < 50; ++i)
+            piece += QChar(u"ab c\u00e9"[random.bounded(5)]);
+        text += piece;
+        index.append(piece);
+        ASSERT_EQ(index.size(), text.size());
+        for (int probe = 0; probe < 50; ++probe) {
+            const int start = random.bounded(int(text.size()));
+            QString needle = text.mid(start, random.bounded(1, 12));
+            if (probe % 2)
+                needle[random.bounded(int(needle.size()))] = QChar(u"ab c\u00e9x"[random.bounded(6)]);
+            ASSERT_EQ(index.contains(needle), text.contains(needle)) << qPrintable(needle);
+        }
+    }
+    EXPECT_TRUE(index.contains(QString()));
+    index.clear();
+    EXPECT_FALSE(index.contains(u"a"));
+}
+
+} // namespace
