@@ -20,6 +20,7 @@ struct FidelityScore {
     int transcriptWords = 0;
     int matchedWords = 0;
     int entries = 0;
+    QList<int> duplicateEntries;  // indexes into the transcript
 };
 
 // Compares a transcript with the ground truth word by word. A word is its speaker plus its
@@ -28,7 +29,7 @@ struct FidelityScore {
 // word sequences: a word written twice, out of order or invented matches once at most.
 // Duplicates: each entry is aligned with the utterances of its speaker that share the most
 // words with it (up to three, for entries that span utterances); an entry is a duplicate when
-// more than half of its aligned words had been aligned before.
+// more than half of its aligned words (at least two) had been aligned before.
 class FidelityScorer {
 public:
     static QStringList words(const QString& text) {
@@ -155,9 +156,11 @@ private:
         for (const SpokenLine& entry : transcript) {
             const std::vector<int> entryTokens = tokens(entry);
             transcriptTokens.insert(transcriptTokens.end(), entryTokens.begin(), entryTokens.end());
-            ++result.entries;
-            if (isDuplicate(entryTokens, utterances, postings, covered))
+            if (isDuplicate(entryTokens, utterances, postings, covered)) {
                 ++result.duplicates;
+                result.duplicateEntries.append(result.entries);
+            }
+            ++result.entries;
         }
         result.truthWords = int(truthTokens.size());
         result.transcriptWords = int(transcriptTokens.size());
@@ -223,7 +226,7 @@ private:
                 covered[std::size_t(bestUtterance)][std::size_t(j)] = true;
             }
         }
-        return matched > 0 && 2 * repeated > matched;
+        return matched >= 2 && 2 * repeated > matched;
     }
 
     QHash<QString, int> ids_;
