@@ -220,9 +220,10 @@ void TranscriptWriter::writeBatch(FormatterFile& file, const QByteArray& bytes) 
                                 .arg(QDir::toNativeSeparators(*file.filePath),
                                      handle.errorString());
     // The coordinator offers the whole batch again; a part of it left in the file would then
-    // appear twice. The handle is reopened at the next batch.
-    handle.resize(sizeBefore);
+    // appear twice. The handle, whose buffer still holds the rest, is dropped first (it
+    // cannot truncate while it fails to flush) and reopened at the next batch.
     file.fileHandle.reset();
+    QFile::resize(*file.filePath, sizeBefore);
     qCWarning(lcWriter, "Write error: %s", qUtf8Printable(message));
     throw FileError(message);
 }

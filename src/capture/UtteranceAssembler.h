@@ -20,7 +20,6 @@ public:
     // Closes the open utterance, if any.
     std::optional<CaptionEntry> close();
     void reset();
-    bool isOpen() const { return currentSpeaker_.has_value(); }
 
 private:
     void open(const CaptionEntry& entry);
