@@ -40,6 +40,17 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         }
     }
 
+    // A line that vanished when other lines took its place comes back changed only among lines
+    // that stayed; alone, a similar line of its speaker is rather a new one.
+    bool anyStayed = false;
+    for (qsizetype k = 0; k < np * nc && !anyStayed; ++k)
+        anyStayed = same[std::size_t(k)] && !reference_[k / nc].vanished;
+    for (qsizetype k = 0; k < np * nc && !anyStayed; ++k) {
+        const ReferenceLine& older = reference_[k / nc];
+        if (same[std::size_t(k)] && older.replaced && older.text != snapshot[k % nc].text)
+            same[std::size_t(k)] = 0;
+    }
+
     // Largest ordered matching; a line of the last snapshot outweighs all vanished lines
     // together, so that a line that came back never takes the place of one that stayed.
     const int present = int(np) + 1;
@@ -125,12 +136,13 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         if (j < nc && !anchor[std::size_t(j)])
             continue;
         const qsizetype olderEnd = j < nc ? pairOf[std::size_t(j)] : np;
+        const bool newLinesHere = newerFrom < j;
         for (qsizetype a = olderFrom; a < olderEnd; ++a) {
             if (!olderMatched[std::size_t(a)] && !reference_[a].vanished)
-                next.append({reference_[a].speaker, reference_[a].text, true});
+                next.append({reference_[a].speaker, reference_[a].text, true, newLinesHere});
         }
         for (qsizetype b = newerFrom; b < std::min(j + 1, nc); ++b)
-            next.append({snapshot[b].speaker, snapshot[b].text, false});
+            next.append({snapshot[b].speaker, snapshot[b].text, false, false});
         if (j < nc) {
             olderFrom = pairOf[std::size_t(j)] + 1;
             newerFrom = j + 1;

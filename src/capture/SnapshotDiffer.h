@@ -25,6 +25,7 @@ private:
         QString speaker;
         QString text;
         bool vanished = false; // not in the last snapshot
+        bool replaced = false; // vanished while new lines appeared at its place
     };
 
     QList<ReferenceLine> reference_;

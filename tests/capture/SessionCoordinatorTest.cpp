@@ -104,25 +104,26 @@ TEST_F(SessionCoordinatorTest, NewUnrelatedLineOfTheSameSpeakerStartsANewUtteran
     EXPECT_EQ(writer->written(), expected);
 }
 
-TEST_F(SessionCoordinatorTest, LineRevisedInPlaceReplacesTheTextAndKeepsTheStartTime) {
+TEST_F(SessionCoordinatorTest, CorrectedLineKeepsItsStartTimeAndTheNextSentenceInItsPlaceIsKept) {
     start();
     poll({{"A", "I think we shod"}});
     poll({{"A", "I think we should"}});
+    // The line's place now holds the next sentence (a reused line element): both are kept.
     poll({{"A", "Let me rephrase that"}});
     reader->end();
-    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "Let me rephrase that"}};
+    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "I think we should"},
+                                       {timeOfPoll(3), "A", "Let me rephrase that"}};
     EXPECT_EQ(writer->written(), expected);
 }
 
-// The positional diff takes a line of the same speaker that scrolls up for a revision of the
-// line that was at its place; a new line then replaces the open text.
-TEST_F(SessionCoordinatorTest, SameSpeakerLineScrollingUpIsTakenForARevision) {
+TEST_F(SessionCoordinatorTest, SameSpeakerLineScrollingUpIsNeitherLostNorRepeated) {
     start();
     poll({{"A", "first sentence here"}});
     poll({{"A", "first sentence here"}, {"A", "second one"}});
     poll({{"A", "second one"}, {"A", "third part"}});
     reader->end();
-    EXPECT_EQ(texts(writer->written()), QStringList({"A: first sentence here", "A: third part"}));
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: first sentence here", "A: second one", "A: third part"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesEveryTenNonEmptySnapshotsWithOnlyClosedUtterances) {
@@ -134,14 +135,15 @@ TEST_F(SessionCoordinatorTest, FlushesEveryTenNonEmptySnapshotsWithOnlyClosedUtt
     EXPECT_EQ(writer->appendCalls, 0);
     poll({{"B", "line number 10"}});
     ASSERT_EQ(writer->appendCalls, 1);
-    // Nine closed utterances; the tenth stays open.
-    EXPECT_EQ(writer->batches[0].size(), 9);
-    EXPECT_EQ(writer->batches[0].back().text, "line number 9");
+    // Nine closed utterances, of which the latest waits for late corrections; the tenth stays
+    // open.
+    EXPECT_EQ(writer->batches[0].size(), 8);
+    EXPECT_EQ(writer->batches[0].back().text, "line number 8");
 
     coordinator->stop();
     ASSERT_EQ(outcome.reason, SessionStopReason::sourceEnded);
     EXPECT_EQ(writer->appendCalls, 2);
-    EXPECT_EQ(texts(writer->batches[1]), QStringList({"B: line number 10"}));
+    EXPECT_EQ(texts(writer->batches[1]), QStringList({"A: line number 9", "B: line number 10"}));
 }
 
 TEST_F(SessionCoordinatorTest, GraceCountResetsOnCaptionsAndEndsTheSessionAtTheLimit) {
@@ -179,10 +181,10 @@ TEST_F(SessionCoordinatorTest, RefusedBatchIsOfferedAgainAheadOfNewerEntriesExac
         poll({{speaker, QStringLiteral("sentence %1").arg(i)}});
         expected << speaker + QStringLiteral(": sentence %1").arg(i);
     }
-    // The first flush failed, the second carried its entries too.
+    // The first flush failed, the second carried its entries too (all but the latest).
     EXPECT_EQ(writer->appendCalls, 2);
     ASSERT_EQ(writer->batches.size(), 1);
-    EXPECT_EQ(writer->batches[0].size(), 19);
+    EXPECT_EQ(writer->batches[0].size(), 18);
     reader->end();
     EXPECT_EQ(texts(writer->written()), expected);
     EXPECT_EQ(coordinator->unsavedEntryCount(), 0);
