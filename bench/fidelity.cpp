@@ -1,6 +1,6 @@
 // Capture fidelity: synthetic meetings in four caption styles, replayed through the session
 // coordinator and scored against what was said. Also replays them through the first
-// (position-by-position) rules, kept in fidelity/PositionalRules.h, for comparison.
+// (position-by-position) rules, kept in fidelity/PositionalRules.h ("positional"), for comparison.
 //
 //   bench_fidelity [--meetings N] [--style meet|teams|zoomweb|rolling]
 //   bench_fidelity --show STYLE SEED        truth and transcript of one meeting
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
         }
         const QByteArray name = fidelityStyleName(style).toUtf8();
         positional.print(name.constData(), "positional");
-        coordinator.print(name.constData(), "current");
+        coordinator.print(name.constData(), "new");
     }
     std::printf("coordinator time: %.1f ms per meeting\n", double(coordinatorNs) / 1e6 / (meetings * styles.size()));
     return 0;

@@ -126,6 +126,118 @@ TEST_F(SessionCoordinatorTest, SameSpeakerLineScrollingUpIsNeitherLostNorRepeate
               QStringList({"A: first sentence here", "A: second one", "A: third part"}));
 }
 
+// Blocks that scroll off the top move every line to another place; none is written twice.
+TEST_F(SessionCoordinatorTest, BlocksScrollingOffTheTopAreWrittenOnce) {
+    start();
+    poll({{"A", "Alpha speaks first."}, {"B", "Bravo answers."}, {"C", "Charlie"}});
+    poll({{"B", "Bravo answers."}, {"C", "Charlie adds more"}, {"D", "Delta"}});
+    poll({{"C", "Charlie adds more"}, {"D", "Delta closes."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: Alpha speaks first.", "B: Bravo answers.",
+                                                     "C: Charlie adds more", "D: Delta closes."}));
+}
+
+// After the caption area cleared, the first line is new even where an old one of its speaker
+// stood.
+TEST_F(SessionCoordinatorTest, LineAfterAClearedAreaIsNew) {
+    start();
+    poll({{"A", "We ship on Friday."}, {"B", "Sounds good."}});
+    reader->pollEmpty(8);
+    poll({{"A", "Next topic is hiring"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: We ship on Friday.", "B: Sounds good.", "A: Next topic is hiring"}));
+}
+
+TEST_F(SessionCoordinatorTest, LineGrowingBelowAnUnchangedOneOfTheSameSpeakerStaysItsOwn) {
+    start();
+    poll({{"A", "First point is settled."}, {"A", "Second"}});
+    poll({{"A", "First point is settled."}, {"A", "Second point needs work"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: First point is settled.", "A: Second point needs work"}));
+}
+
+// The client corrects a block after the next speaker started: the correction goes into the
+// block's utterance (its time and place kept), also when a flush came in between.
+TEST_F(SessionCoordinatorTest, LateCorrectionOfAnEarlierBlockGoesIntoItsUtterance) {
+    start();
+    poll({{"A", "We ship on Fryday"}});
+    for (int i = 2; i <= 10; ++i)
+        poll({{"A", "We ship on Fryday"}, {"B", i < 10 ? "Sounds" : "Sounds good"}});
+    EXPECT_EQ(writer->appendCalls, 0); // the only completed utterance is kept back
+    poll({{"A", "We ship on Friday."}, {"B", "Sounds good to me"}});
+    reader->end();
+    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "We ship on Friday."},
+                                       {timeOfPoll(2), "B", "Sounds good to me"}};
+    EXPECT_EQ(writer->written(), expected);
+}
+
+TEST_F(SessionCoordinatorTest, CorrectionOfAnUtteranceAlreadyWrittenIsDroppedNotRepeated) {
+    start();
+    poll({{"A", "We ship on Fryday"}});
+    poll({{"A", "We ship on Fryday"}, {"B", "Sounds good"}});
+    for (int i = 3; i <= 10; ++i)
+        poll({{"A", "We ship on Fryday"}, {"B", "Sounds good"}, {"C", "Agreed"}});
+    ASSERT_EQ(texts(writer->written()), QStringList({"A: We ship on Fryday"}));
+    poll({{"A", "We ship on Friday."}, {"B", "Sounds good"}, {"C", "Agreed"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: We ship on Fryday", "B: Sounds good", "C: Agreed"}));
+}
+
+// A web client reuses the line element for the speaker's next sentence.
+TEST_F(SessionCoordinatorTest, NextSentenceInAReusedLineKeepsThePreviousOne) {
+    start();
+    poll({{"Speaker 1", "The first sentence is done."}});
+    poll({{"Speaker 1", "Next"}});
+    poll({{"Speaker 1", "Next one starts here"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"Speaker 1: The first sentence is done.", "Speaker 1: Next one starts here"}));
+}
+
+// A line showing only its last characters: a revision replaces only that line's part of the
+// utterance grown from it.
+TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
+    start();
+    poll({{"A", "Thanks everyone for joining"}});
+    poll({{"A", "for joining today. The agenda has tree"}});
+    poll({{"A", "today. The agenda has three items first"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: Thanks everyone for joining today. The agenda has three items first"}));
+}
+
+TEST_F(SessionCoordinatorTest, RollingLineThatJumpedPastAllItShowedStartsANewUtterance) {
+    start();
+    poll({{"A", "Thanks everyone for joining today"}});
+    poll({{"A", "completely different words by now"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: Thanks everyone for joining today", "A: completely different words by now"}));
+}
+
+TEST_F(SessionCoordinatorTest, LineMissingForOnePollIsNotNewWhenItComesBack) {
+    start();
+    poll({{"A", "Alpha one."}, {"B", "Bravo two"}, {"C", "Charlie"}});
+    poll({{"A", "Alpha one."}, {"C", "Charlie three"}});
+    poll({{"A", "Alpha one."}, {"B", "Bravo two."}, {"C", "Charlie three four"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: Alpha one.", "B: Bravo two.", "C: Charlie three four"}));
+}
+
+// A display that shows only the latest line: the speaker's next line is not their old one.
+TEST_F(SessionCoordinatorTest, LineReplacedByAnotherSpeakersIsNotRevisedByASimilarLaterLine) {
+    start();
+    poll({{"A", "line number 1"}});
+    poll({{"B", "line number 2"}});
+    poll({{"A", "line number 3"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: line number 1", "B: line number 2", "A: line number 3"}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesEveryTenNonEmptySnapshotsWithOnlyClosedUtterances) {
     start();
     for (int i = 1; i <= 9; ++i) {
