@@ -42,7 +42,10 @@ QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
     auto writer = std::make_shared<CollectingWriter>();
     auto coordinator = std::make_shared<SessionCoordinator>(reader, writer, clock);
     QCoro::waitFor(coordinator->start());
-    return writer->lines;
+    QList<SpokenLine> lines;
+    for (const CaptionEntry& entry : writer->entries)
+        lines.append({entry.speaker, entry.text});
+    return lines;
 }
 
 std::optional<FidelityStyle> styleNamed(const QString& name) {

@@ -10,16 +10,15 @@ class CollectingWriter final : public TranscriptWriting {
 public:
     QCoro::Task<> setStartTimeIfNeeded(QDateTime) override { co_return; }
     QCoro::Task<> createMissingFiles() override { co_return; }
-    QCoro::Task<> append(QList<CaptionEntry> entries) override {
-        for (const CaptionEntry& entry : entries)
-            lines.append({entry.speaker, entry.text});
+    QCoro::Task<> append(QList<CaptionEntry> batch) override {
+        entries += batch;
         co_return;
     }
     QCoro::Task<> finalize() override { co_return; }
     QCoro::Task<std::optional<QString>> expectedFilename() override { co_return std::nullopt; }
     QCoro::Task<std::optional<QString>> transcriptPath() override { co_return std::nullopt; }
 
-    QList<SpokenLine> lines;
+    QList<CaptionEntry> entries;
 };
 
 } // namespace velmora::fidelity

@@ -365,6 +365,9 @@ private:
         sentence_ = 0;
         ++current_;
         pause_ = drawPause(false);
+        // Every meeting has at least one silence long enough to clear the caption area.
+        if (qsizetype(current_) == units_.size() / 2)
+            pause_ = std::max(pause_, clearAfter_ + random_.between(2, 20));
         // The block style opens a new block for the same speaker only after a silence.
         if (current_ < units_.size() && style_ == FidelityStyle::meetBlocks &&
             units_[current_].speaker == unit.speaker)

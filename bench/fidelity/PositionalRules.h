@@ -14,18 +14,18 @@ namespace velmora::fidelity {
 // snapshots, the end after 120 empty ones or at the end of the polls.
 class PositionalRules {
 public:
-    static QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
+    static QList<CaptionEntry> transcribe(const QList<CaptionSnapshot>& polls) {
         PositionalRules rules;
         qint64 empty = 0;
         qint64 sinceFlush = 0;
-        for (const SyntheticPoll& poll : meeting.polls) {
-            if (poll.lines.isEmpty()) {
+        for (const CaptionSnapshot& poll : polls) {
+            if (poll.isEmpty()) {
                 if (++empty >= 120)
                     break;
                 continue;
             }
             empty = 0;
-            rules.pending_.append(poll.lines);
+            rules.pending_.append(poll);
             if (++sinceFlush >= 10) {
                 rules.flush(false);
                 sinceFlush = 0;
@@ -33,6 +33,15 @@ public:
         }
         rules.flush(true);
         return rules.written_;
+    }
+    static QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
+        QList<CaptionSnapshot> polls;
+        for (const SyntheticPoll& poll : meeting.polls)
+            polls.append(poll.lines);
+        QList<SpokenLine> lines;
+        for (const CaptionEntry& entry : transcribe(polls))
+            lines.append({entry.speaker, entry.text});
+        return lines;
     }
 
 private:
@@ -79,15 +88,15 @@ private:
     }
     void open(const CaptionEntry& entry) {
         open_ = true;
-        current_ = {entry.speaker, entry.text};
+        current_ = entry;
     }
 
     QList<CaptionSnapshot> pending_;
     QList<SpokenLine> last_;
-    QList<SpokenLine> completed_;
-    QList<SpokenLine> written_;
+    QList<CaptionEntry> completed_;
+    QList<CaptionEntry> written_;
     bool open_ = false;
-    SpokenLine current_;
+    CaptionEntry current_;
 };
 
 } // namespace velmora::fidelity

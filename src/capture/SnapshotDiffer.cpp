@@ -11,6 +11,8 @@ namespace velmora {
 
 namespace {
 constexpr qsizetype unpaired = -1;
+// Snapshots a vanished line is remembered for.
+constexpr int rememberedSnapshots = 2;
 } // namespace
 
 void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>& into) {
@@ -138,11 +140,12 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         const qsizetype olderEnd = j < nc ? pairOf[std::size_t(j)] : np;
         const bool newLinesHere = newerFrom < j;
         for (qsizetype a = olderFrom; a < olderEnd; ++a) {
-            if (!olderMatched[std::size_t(a)] && !reference_[a].vanished)
-                next.append({reference_[a].speaker, reference_[a].text, true, newLinesHere});
+            const ReferenceLine& older = reference_[a];
+            if (!olderMatched[std::size_t(a)] && older.missing < rememberedSnapshots)
+                next.append({older.speaker, older.text, true, older.replaced || newLinesHere, older.missing + 1});
         }
         for (qsizetype b = newerFrom; b < std::min(j + 1, nc); ++b)
-            next.append({snapshot[b].speaker, snapshot[b].text, false, false});
+            next.append({snapshot[b].speaker, snapshot[b].text, false, false, 0});
         if (j < nc) {
             olderFrom = pairOf[std::size_t(j)] + 1;
             newerFrom = j + 1;

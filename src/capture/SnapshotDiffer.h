@@ -12,8 +12,8 @@ namespace velmora {
 // for the next sentence and sometimes drop a line for one poll, so lines are not paired by
 // position: the pairs are the largest ordered matching of lines of the same speaker that are
 // the same line (TranscriptAssembler::sameLine); lines between two such pairs pair up by
-// position when their speakers agree. A line that vanishes is remembered for one more snapshot,
-// so that it is not taken for new when it comes back.
+// position when their speakers agree. A line that vanishes is remembered for a few more
+// snapshots, so that it is not taken for new when it comes back.
 class SnapshotDiffer {
 public:
     // Appends the new and changed lines of `snapshot` to `into`, then remembers the snapshot.
@@ -26,6 +26,7 @@ private:
         QString text;
         bool vanished = false; // not in the last snapshot
         bool replaced = false; // vanished while new lines appeared at its place
+        int missing = 0;       // snapshots it has been missing from
     };
 
     QList<ReferenceLine> reference_;

@@ -233,6 +233,10 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
             return {0, e.wordRawPosition(alignment.skip)};
         return {0, 0};
     }
+    // Corrected from its start on: the new line replaces it.
+    if (edited(p, e, e.size()) ||
+        (e.blankCount() > p.blankCount() && edited(p, e, e.lengthBeforeBlank(p.blankCount()))))
+        return {0, 0};
     // The old line's last words begin the new one: it goes on from there.
     const qsizetype wordsP = p.wordCount();
     for (qsizetype k = std::min({wordsP, e.wordCount(), alignedWords}); k >= 1; --k) {

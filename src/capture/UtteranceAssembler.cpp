@@ -1,8 +1,13 @@
 #include "capture/UtteranceAssembler.h"
 
+#include "capture/ComparableText.h"
 #include "capture/TranscriptAssembler.h"
 
 namespace velmora {
+
+namespace {
+constexpr qsizetype maxFirstGuessWords = 3;
+} // namespace
 
 void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed) {
     for (const CaptionChange& change : changes) {
@@ -19,7 +24,10 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         // Nothing pins the line to its place and it is not the same line: its place now
         // holds the next sentence.
         if (!change.anchored && !change.sameLineAsPrevious) {
-            addLine(entry, completed);
+            if (isFirstGuess(change))
+                currentText_.assign(entry.text);
+            else
+                addLine(entry, completed);
             continue;
         }
         const bool endsWithPrevious = !previous.isEmpty() && currentText_.text().endsWith(previous);
@@ -35,6 +43,21 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         }
         correctCompleted(change, completed);
     }
+}
+
+bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
+    // The open utterance is nothing but the line's first few words, unfinished, and the line
+    // now says more: the recogniser revised its first guess (a misheard first word), it did not
+    // start a new sentence in the same place.
+    const QString& previous = *change.previousText;
+    if (change.entry.speaker != *currentSpeaker_ || !change.newest || currentText_.text() != previous)
+        return false;
+    const QStringView trimmed = QStringView(previous).trimmed();
+    static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
+    if (trimmed.isEmpty() || sentenceEnds.contains(trimmed.back()))
+        return false;
+    const qsizetype words = ComparableText(previous).wordCount();
+    return words <= maxFirstGuessWords && ComparableText(change.entry.text).wordCount() > words;
 }
 
 void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed) {

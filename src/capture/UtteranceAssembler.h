@@ -26,6 +26,7 @@ private:
     // A line that is not a revision: it grows the open utterance or starts the next one.
     void addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed);
     void correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed);
+    bool isFirstGuess(const CaptionChange& change) const;
 
     std::optional<QString> currentSpeaker_;
     QDateTime currentTimestamp_;

@@ -196,6 +196,23 @@ TEST_F(SessionCoordinatorTest, NextSentenceInAReusedLineKeepsThePreviousOne) {
               QStringList({"Speaker 1: The first sentence is done.", "Speaker 1: Next one starts here"}));
 }
 
+// The recogniser's first guess at a new line's first words, revised a poll later, is not kept
+// as an utterance of its own; a finished short sentence in a reused line is.
+TEST_F(SessionCoordinatorTest, RevisedFirstGuessOfANewLineIsNotKeptButAFinishedShortSentenceIs) {
+    start();
+    poll({{"A", "We ship on Friday."}});
+    poll({{"A", "memory"}});
+    poll({{"A", "Dashboard numbers look"}});
+    poll({{"A", "Okay."}});
+    poll({{"A", "So the next point"}});
+    reader->end();
+    const QList<CaptionEntry> expected{{timeOfPoll(1), "A", "We ship on Friday."},
+                                       {timeOfPoll(2), "A", "Dashboard numbers look"},
+                                       {timeOfPoll(4), "A", "Okay."},
+                                       {timeOfPoll(5), "A", "So the next point"}};
+    EXPECT_EQ(writer->written(), expected);
+}
+
 // A line showing only its last characters: a revision replaces only that line's part of the
 // utterance grown from it.
 TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
