@@ -44,6 +44,13 @@ ComparableText::ComparableText(QStringView text) {
     const std::vector<qint32> starts = Graphemes::segment(text);
     QString key;
     for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+        if (starts[i + 1] - starts[i] == 1) {
+            // One code unit: what Graphemes does for it, without building strings.
+            const QChar unit = text[starts[i]];
+            if (unit == u' ' || (!unit.isSurrogate() && unit.isLetterOrNumber()))
+                append(QChar::toLower(unit.unicode()), starts[i]);
+            continue;
+        }
         const QStringView character = text.mid(starts[i], starts[i + 1] - starts[i]);
         if (!Graphemes::isWordCharacter(character))
             continue;

@@ -155,18 +155,22 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
 }
 
 // False only when mergeOverlapping(older, newer) is surely none, given that the tests of
-// sameLine before it failed: then the older line does not contain the newer one, nor the
-// newer the older one (for lines of 12 characters and more, leadingOccurrence has seen that),
-// and what remains is an overlap of the older line's end with the newer line's start, which
-// begins with the newer line's first three characters.
-bool mayMerge(const QString& older, const QString& newer, const ComparableText& a) {
-    const auto ascii = [](const QString& text) {
-        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    };
-    if (a.size() < minRollingOverlap || newer.size() < 3 || !ascii(older) || !ascii(newer))
+// sameLine before it failed. Then neither line contains the other (for lines of 12 characters
+// and more the leading-occurrence test has seen to that), and what remains is an overlap of the
+// older line's end with the newer line's start. When the newer line starts with a letter or
+// number, the overlap's normalised form is a suffix of the older line's and a prefix of the
+// newer line's, so the two normalised forms must share such a border.
+bool mayMerge(const ComparableText& a, const ComparableText& b) {
+    if (a.size() < minRollingOverlap || b.size() == 0 || b.rawPosition(0) > 0)
         return true;
-    const QStringView tail = QStringView(older).right(std::min(older.size(), newer.size()));
-    return tail.indexOf(QStringView(newer).left(3), 0, Qt::CaseInsensitive) >= 0;
+    for (qsizetype start = std::max<qsizetype>(0, a.size() - b.size()); start < a.size(); ++start) {
+        qsizetype k = 0;
+        while (start + k < a.size() && a.code(start + k) == b.code(k))
+            ++k;
+        if (start + k == a.size())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -210,7 +214,7 @@ bool sameLine(const QString& older, const QString& newer, const ComparableText& 
     if (a.size() >= minRollingOverlap && (leadsInto(b, half, a) || leadsInto(a, half, b)))
         return true;
     return wordsAgree(a, b) || alignWords(a, b).convincing() ||
-           (mayMerge(older, newer, a) && mergeOverlapping(older, newer).has_value());
+           (mayMerge(a, b) && mergeOverlapping(older, newer).has_value());
 }
 
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText) {
