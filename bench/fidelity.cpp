@@ -42,10 +42,7 @@ QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
     auto writer = std::make_shared<CollectingWriter>();
     auto coordinator = std::make_shared<SessionCoordinator>(reader, writer, clock);
     QCoro::waitFor(coordinator->start());
-    QList<SpokenLine> lines;
-    for (const CaptionEntry& entry : writer->entries)
-        lines.append({entry.speaker, entry.text});
-    return lines;
+    return spokenLines(writer->entries);
 }
 
 std::optional<FidelityStyle> styleNamed(const QString& name) {

@@ -35,13 +35,7 @@ public:
         return rules.written_;
     }
     static QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
-        QList<CaptionSnapshot> polls;
-        for (const SyntheticPoll& poll : meeting.polls)
-            polls.append(poll.lines);
-        QList<SpokenLine> lines;
-        for (const CaptionEntry& entry : transcribe(polls))
-            lines.append({entry.speaker, entry.text});
-        return lines;
+        return spokenLines(transcribe(meeting.snapshots()));
     }
 
 private:

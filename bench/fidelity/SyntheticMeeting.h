@@ -47,6 +47,21 @@ struct SyntheticMeeting {
     std::uint64_t seed = 0;
     QList<SyntheticPoll> polls;
     QList<SpokenLine> truth;
+
+    QList<CaptionSnapshot> snapshots() const {
+        QList<CaptionSnapshot> result;
+        for (const SyntheticPoll& poll : polls)
+            result.append(poll.lines);
+        return result;
+    }
 };
+
+// A transcript's entries without their times, as the scorer reads them.
+inline QList<SpokenLine> spokenLines(const QList<CaptionEntry>& entries) {
+    QList<SpokenLine> lines;
+    for (const CaptionEntry& entry : entries)
+        lines.append({entry.speaker, entry.text});
+    return lines;
+}
 
 } // namespace velmora::fidelity

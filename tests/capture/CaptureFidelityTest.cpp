@@ -29,13 +29,7 @@ QList<CaptionEntry> runCoordinator(const QList<CaptionSnapshot>& polls) {
 }
 
 QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
-    QList<CaptionSnapshot> polls;
-    for (const SyntheticPoll& poll : meeting.polls)
-        polls.append(poll.lines);
-    QList<SpokenLine> lines;
-    for (const CaptionEntry& entry : runCoordinator(polls))
-        lines.append({entry.speaker, entry.text});
-    return lines;
+    return spokenLines(runCoordinator(meeting.snapshots()));
 }
 
 QStringList texts(const CaptionSnapshot& snapshot) {
