@@ -37,7 +37,8 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
                 const auto [kept, from] = TranscriptAssembler::spliceCut(previous, entry.text);
                 currentText_.replaceEnd(previous.size() - kept, QStringView(entry.text).mid(from));
             } else if (!currentText_.merge(entry.text)) {
-                addLine(entry, completed);
+                completed.append(*close());
+                open(entry);
             }
             continue;
         }
