@@ -305,15 +305,21 @@ std::optional<QList<AXElement>> AtspiTree::children(AtspiAccessible* object) {
     std::optional<QList<AXElement>> result;
     if (const auto count = childCount(object)) {
         QList<AXElement> list;
-        list.reserve(*count);
-        for (int i = 0; i < *count; ++i) {
-            GError* error = nullptr;
-            auto child = GObjectRef<AtspiAccessible>::adopt(
-                atspi_accessible_get_child_at_index(object, i, &error));
-            // A child that went away between the count and now is simply not there.
-            if (failed(error) || !child)
-                continue;
-            list.append(element(child.get()));
+        // Several children come in one Collection query rather than one call each.
+        const auto listed = *count > 1 ? matchingDescendants(object, {}, false) : std::nullopt;
+        if (listed) {
+            for (const auto& child : *listed)
+                list.append(element(child.get()));
+        } else {
+            for (int i = 0; i < *count; ++i) {
+                GError* error = nullptr;
+                auto child = GObjectRef<AtspiAccessible>::adopt(
+                    atspi_accessible_get_child_at_index(object, i, &error));
+                // A child that went away between the count and now is simply not there.
+                if (failed(error) || !child)
+                    continue;
+                list.append(element(child.get()));
+            }
         }
         result = list;
     }

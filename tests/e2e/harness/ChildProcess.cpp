@@ -1,10 +1,12 @@
 #include "harness/ChildProcess.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <csignal>
 #include <stdexcept>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace velmora::e2e {
 
@@ -16,12 +18,16 @@ void ChildProcess::start(const QString& program, const QStringList& arguments,
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.setStandardErrorFile(QProcess::nullDevice());
-    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    process_.setChildProcessModifier([] {
+        setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
     process_.start(program, arguments);
     if (!process_.waitForStarted(10000))
         throw std::runtime_error(QStringLiteral("cannot start %1 (%2); scripts/setup installs it")
                                      .arg(program, process_.errorString())
                                      .toStdString());
+    pid_ = process_.processId();
 }
 
 QString ChildProcess::readLine(int timeoutMs) {
@@ -36,21 +42,42 @@ QString ChildProcess::readLine(int timeoutMs) {
     return QString::fromUtf8(process_.readLine()).trimmed();
 }
 
+namespace {
+
+// Waits until no process of the group is left; true when none is.
+bool groupGone(pid_t group, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (::kill(-group, 0) == 0) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+} // namespace
+
 void ChildProcess::stop() {
-    if (process_.state() == QProcess::NotRunning)
+    const pid_t group = pid_t(pid_);
+    if (group <= 0 || std::exchange(ended_, true))
         return;
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
+    ::kill(-group, SIGTERM);
+    process_.waitForFinished(5000);
+    if (!groupGone(group, 5000)) {
+        ::kill(-group, SIGKILL);
         process_.waitForFinished(5000);
+        groupGone(group, 5000);
     }
 }
 
 void ChildProcess::kill() {
-    if (process_.state() == QProcess::NotRunning)
+    const pid_t group = pid_t(pid_);
+    if (group <= 0 || std::exchange(ended_, true))
         return;
-    process_.kill();
+    ::kill(-group, SIGKILL);
     process_.waitForFinished(5000);
+    groupGone(group, 5000);
 }
 
 } // namespace velmora::e2e
