@@ -49,7 +49,7 @@ void benchReader(BrowserSession& session, const char* name, const QString& page,
     QtScheduler scheduler;
     SystemClock clock;
     const ReaderEnvironment env{ax, ax.queue(), scheduler, clock};
-    auto reader = Reader::create(env, session.browserPID());
+    auto reader = std::make_shared<Reader>(env, session.browserPID());
     const AXElement app = ax.applicationElement(session.browserPID());
     AXPollResult first;
     ax.perform([&] { first = reader->pollAXTree(app, AXElement()); });

@@ -36,7 +36,7 @@ template <typename Reader>
 class ReaderDriver {
 public:
     ReaderDriver(const ReaderEnvironment& env, ManualScheduler& scheduler, qint32 pid)
-        : scheduler_(scheduler), reader_(Reader::create(env, pid)), collected_(reader_->captions()) {}
+        : scheduler_(scheduler), reader_(std::make_shared<Reader>(env, pid)), collected_(reader_->captions()) {}
 
     Reader& reader() { return *reader_; }
     const CaptionCollector& collected() const { return collected_; }

@@ -58,26 +58,21 @@ bool groupGone(pid_t group, int timeoutMs) {
 
 } // namespace
 
-void ChildProcess::stop() {
+void ChildProcess::stop() { end(SIGTERM); }
+
+void ChildProcess::kill() { end(SIGKILL); }
+
+void ChildProcess::end(int signal) {
     const pid_t group = pid_t(pid_);
     if (group <= 0 || std::exchange(ended_, true))
         return;
-    ::kill(-group, SIGTERM);
+    ::kill(-group, signal);
     process_.waitForFinished(5000);
     if (!groupGone(group, 5000)) {
         ::kill(-group, SIGKILL);
         process_.waitForFinished(5000);
         groupGone(group, 5000);
     }
-}
-
-void ChildProcess::kill() {
-    const pid_t group = pid_t(pid_);
-    if (group <= 0 || std::exchange(ended_, true))
-        return;
-    ::kill(-group, SIGKILL);
-    process_.waitForFinished(5000);
-    groupGone(group, 5000);
 }
 
 } // namespace velmora::e2e

@@ -28,6 +28,8 @@ public:
     QString name() const { return program_; }
 
 private:
+    void end(int signal); // to the whole group, then KILL for what is left
+
     QProcess process_;
     QString program_;
     qint64 pid_ = 0; // also the process group
