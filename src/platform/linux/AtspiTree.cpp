@@ -8,6 +8,7 @@
 #include <QDBusMessage>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace velmora {
 
@@ -87,6 +88,32 @@ struct AtspiTree::JobMemo {
 
 namespace {
 
+// libatspi keeps every object it has ever handed out in its application's table until the
+// application announces the object's removal, which Chromium does not do for most of its web
+// nodes: without help the table grows by every caption line a meeting shows. Objects that
+// nobody but the table holds are dropped (libatspi makes a new one if the path comes back);
+// the application's root stays.
+void dropUnusedObjects(AtspiApplication* application) {
+    QList<QByteArray> unused;
+    GHashTableIter it;
+    gpointer key = nullptr;
+    gpointer value = nullptr;
+    g_hash_table_iter_init(&it, application->hash);
+    while (g_hash_table_iter_next(&it, &key, &value)) {
+        if (value != application->root && G_OBJECT(value)->ref_count == 1)
+            unused.append(QByteArray(static_cast<const char*>(key)));
+    }
+    for (const QByteArray& path : unused)
+        g_hash_table_remove(application->hash, path.constData());
+}
+
+// Enough new objects to be worth a sweep of the table.
+constexpr guint sweepAfterNewObjects = 1000;
+
+} // namespace
+
+namespace {
+
 // The job's answer for `object`, asking `fetch` the first time.
 template <typename T, typename Fetch>
 std::optional<T> remember(QHash<AtspiAccessible*, std::optional<T>>& answers, AtspiAccessible* object,
@@ -136,7 +163,23 @@ void AtspiTree::onNameChanged(AtspiEvent* event, void* self) {
 
 QList<GObjectRef<AtspiAccessible>> AtspiTree::takeNameChanges() { return std::exchange(nameChanges_, {}); }
 
-void AtspiTree::endJob() { memo_ = std::make_unique<JobMemo>(); }
+void AtspiTree::endJob() {
+    QSet<AtspiApplication*> applications;
+    for (const auto& object : memo_->held) {
+        if (AtspiApplication* application = ATSPI_OBJECT(object.get())->app)
+            applications.insert(application);
+    }
+    for (AtspiApplication* application : applications) {
+        if (!application->hash)
+            continue;
+        guint& swept = sweptSizes_[application];
+        if (g_hash_table_size(application->hash) > swept + sweepAfterNewObjects) {
+            dropUnusedObjects(application);
+            swept = g_hash_table_size(application->hash);
+        }
+    }
+    memo_ = std::make_unique<JobMemo>();
+}
 
 void AtspiTree::release(AtspiNode* node) {
     if (node->object) {

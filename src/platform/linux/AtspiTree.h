@@ -81,6 +81,7 @@ private:
     QHash<AtspiAccessible*, std::weak_ptr<AtspiNode>> nodes_;
     QHash<qint32, std::weak_ptr<AtspiNode>> applications_;
     QHash<QString, qint32> processIdentifiers_; // by bus name, which a process keeps for life
+    QHash<AtspiApplication*, guint> sweptSizes_; // libatspi's object table after the last sweep
     std::unique_ptr<JobMemo> memo_;
     QList<GObjectRef<AtspiAccessible>> nameChanges_;
     AtspiEventListener* nameListener_ = nullptr;
