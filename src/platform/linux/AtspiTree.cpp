@@ -156,12 +156,14 @@ bool AtspiTree::start() {
 
 void AtspiTree::onNameChanged(AtspiEvent* event, void* self) {
     auto* tree = static_cast<AtspiTree*>(self);
-    if (event->source)
-        tree->nameChanges_.append(GObjectRef<AtspiAccessible>::share(event->source));
+    if (event->source && tree->nameChanged_)
+        tree->nameChanged_(event->source);
     g_boxed_free(ATSPI_TYPE_EVENT, event);
 }
 
-QList<GObjectRef<AtspiAccessible>> AtspiTree::takeNameChanges() { return std::exchange(nameChanges_, {}); }
+void AtspiTree::setNameChangeHandler(std::function<void(AtspiAccessible*)> handler) {
+    nameChanged_ = std::move(handler);
+}
 
 void AtspiTree::endJob() {
     QSet<AtspiApplication*> applications;

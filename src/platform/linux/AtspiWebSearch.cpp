@@ -27,7 +27,16 @@ const QList<AtspiRole>& elementRoles() {
 
 } // namespace
 
-AtspiWebSearch::AtspiWebSearch(AtspiTree& tree) : tree_(tree) {}
+AtspiWebSearch::AtspiWebSearch(AtspiTree& tree) : tree_(tree) {
+    // Only ever marks an entry: safe even if an event arrives in the middle of a search.
+    tree_.setNameChangeHandler([this](AtspiAccessible* object) {
+        const auto it = known_.find(object);
+        if (it != known_.end())
+            it->nameRead = false;
+    });
+}
+
+AtspiWebSearch::~AtspiWebSearch() { tree_.setNameChangeHandler({}); }
 
 AtspiWebSearch::Known& AtspiWebSearch::know(AtspiAccessible* object) {
     seen_.insert(object);
@@ -165,11 +174,6 @@ void AtspiWebSearch::forgetUnseen(const AtspiApplication* application) {
 std::optional<QHash<BrowserCaptionTarget, AXElement>>
 AtspiWebSearch::find(AtspiAccessible* application, const QList<BrowserCaptionTarget>& targets,
                      int maxDepth) {
-    for (const auto& changed : tree_.takeNameChanges()) {
-        auto it = known_.find(changed.get());
-        if (it != known_.end())
-            it->nameRead = false;
-    }
     QHash<BrowserCaptionTarget, AXElement> found;
     if (maxDepth <= 0 || targets.isEmpty())
         return found;

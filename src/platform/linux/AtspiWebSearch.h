@@ -34,6 +34,7 @@ class AtspiTree;
 class AtspiWebSearch final {
 public:
     explicit AtspiWebSearch(AtspiTree& tree);
+    ~AtspiWebSearch();
 
     // Nothing when the application cannot be queried this way (the caller then walks).
     std::optional<QHash<BrowserCaptionTarget, AXElement>>
