@@ -70,8 +70,12 @@ bool AtspiWebSearch::readAttributes(Known& known) {
         known.attributesRead = true;
         known.attributesKnown = attributes.has_value();
         known.classes = attributes ? AtspiTree::classList(*attributes) : QStringList();
-        const auto id = attributes ? attributes->constFind(QStringLiteral("id")) : QHash<QString, QString>::const_iterator();
-        known.id = attributes && id != attributes->constEnd() ? std::optional<QString>(*id) : std::nullopt;
+        known.id.reset();
+        if (attributes) {
+            const auto id = attributes->constFind(QStringLiteral("id"));
+            if (id != attributes->constEnd())
+                known.id = *id;
+        }
     }
     return known.attributesKnown;
 }
@@ -98,8 +102,6 @@ bool isGroupRole(AtspiTree& tree, AtspiAccessible* object, AtspiRole role) {
     // A text role reads as a group only when it holds children.
     return tree.childCount(object).value_or(0) > 0;
 }
-
-
 
 } // namespace
 
