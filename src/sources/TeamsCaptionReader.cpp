@@ -13,12 +13,6 @@ TeamsCaptionReader::TeamsCaptionReader(const ReaderEnvironment& environment, PID
                              QStringLiteral("Teams"), {ApplicationIdentifiers::teamsBundleID},
                              captionGroupDescription) {}
 
-std::shared_ptr<TeamsCaptionReader> TeamsCaptionReader::create(const ReaderEnvironment& environment,
-                                                               PIDCache& pidCache,
-                                                               Duration pollInterval) {
-    return std::make_shared<TeamsCaptionReader>(environment, pidCache, pollInterval);
-}
-
 std::optional<AXElement> TeamsCaptionReader::findCaptionGroup(Accessibility& ax,
                                                               const AXElement& appElement) {
     return AXHelpers::findByDescription(ax, appElement, captionGroupDescription, 0,

@@ -26,9 +26,6 @@ public:
 
     TeamsCaptionReader(const ReaderEnvironment& environment, PIDCache& pidCache,
                        Duration pollInterval = std::chrono::seconds(1));
-    static std::shared_ptr<TeamsCaptionReader> create(const ReaderEnvironment& environment,
-                                                      PIDCache& pidCache,
-                                                      Duration pollInterval = std::chrono::seconds(1));
 
     // The caption group below `appElement`; the monitor looks for the same marker.
     static std::optional<AXElement> findCaptionGroup(Accessibility& ax, const AXElement& appElement);

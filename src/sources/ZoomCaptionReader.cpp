@@ -13,12 +13,6 @@ ZoomCaptionReader::ZoomCaptionReader(const ReaderEnvironment& environment, PIDCa
                              QStringLiteral("Zoom"), ApplicationIdentifiers::zoomBundleIDs(),
                              captionTableDescription) {}
 
-std::shared_ptr<ZoomCaptionReader> ZoomCaptionReader::create(const ReaderEnvironment& environment,
-                                                             PIDCache& pidCache,
-                                                             Duration pollInterval) {
-    return std::make_shared<ZoomCaptionReader>(environment, pidCache, pollInterval);
-}
-
 std::optional<AXElement> ZoomCaptionReader::findCaptionTable(Accessibility& ax,
                                                              const AXElement& appElement) {
     return AXHelpers::findByRoleAndDescription(ax, appElement, AXRole::table,
@@ -33,8 +27,8 @@ QList<ZoomCaptionReader::CaptionRow>
 ZoomCaptionReader::collectCaptionRows(const AXElement& container) const {
     Accessibility& ax = env_.accessibility;
     QList<CaptionRow> rows;
-    auto addCell = [&](const AXElement& cell) {
-        if (std::optional<CaptionRow> row = readCell(cell))
+    auto add = [&](const std::optional<CaptionRow>& row) {
+        if (row)
             rows.append(*row);
     };
     for (const AXElement& child : AXHelpers::children(ax, container)) {
@@ -42,21 +36,20 @@ ZoomCaptionReader::collectCaptionRows(const AXElement& container) const {
         if (role == AXRole::row) {
             for (const AXElement& cell : AXHelpers::children(ax, child)) {
                 if (AXHelpers::role(ax, cell) == AXRole::cell)
-                    addCell(cell);
+                    add(readCellParts(AXHelpers::children(ax, cell)));
             }
         } else if (role == AXRole::cell) {
-            // Qt tables list their cells straight under the table, without row elements.
-            addCell(child);
+            // A Qt table: cells straight under the table, an item cell without children.
+            const QList<AXElement> parts = AXHelpers::children(ax, child);
+            add(parts.isEmpty() ? readItemCell(child) : readCellParts(parts));
         }
     }
     return rows;
 }
 
-std::optional<ZoomCaptionReader::CaptionRow> ZoomCaptionReader::readCell(const AXElement& cell) const {
+std::optional<ZoomCaptionReader::CaptionRow>
+ZoomCaptionReader::readCellParts(const QList<AXElement>& parts) const {
     Accessibility& ax = env_.accessibility;
-    const QList<AXElement> parts = AXHelpers::children(ax, cell);
-    if (parts.isEmpty())
-        return std::nullopt;
     CaptionRow row;
     for (const AXElement& part : parts) {
         const std::optional<QString> role = AXHelpers::role(ax, part);
@@ -66,6 +59,15 @@ std::optional<ZoomCaptionReader::CaptionRow> ZoomCaptionReader::readCell(const A
             row.text = AXHelpers::stringValue(ax, part);
     }
     if (!row.speaker && !row.text)
+        return std::nullopt;
+    return row;
+}
+
+std::optional<ZoomCaptionReader::CaptionRow> ZoomCaptionReader::readItemCell(const AXElement& cell) const {
+    // Its title is the text; its description is the speaker, as a picture's would be.
+    Accessibility& ax = env_.accessibility;
+    CaptionRow row{AXHelpers::description(ax, cell), AXHelpers::title(ax, cell)};
+    if (!row.text || row.text->isEmpty())
         return std::nullopt;
     return row;
 }

@@ -11,7 +11,9 @@ namespace velmora {
 
 // Reads the captions of the Zoom desktop client: a table described "Closed caption subtitles"
 // whose cells hold the speaker's picture (described with the speaker's name) and the caption
-// text. Cells are read whether the table groups them into rows or lists them directly.
+// text. Qt tables differ: no row elements (cells, header cells and a corner widget sit straight
+// under the table), and an item cell has no children but its own title (the text) and
+// description (the speaker). Both shapes are read.
 class ZoomCaptionReader final : public NativeAppCaptionReader {
 public:
     struct CaptionRow {
@@ -24,9 +26,6 @@ public:
 
     ZoomCaptionReader(const ReaderEnvironment& environment, PIDCache& pidCache,
                       Duration pollInterval = std::chrono::seconds(1));
-    static std::shared_ptr<ZoomCaptionReader> create(const ReaderEnvironment& environment,
-                                                     PIDCache& pidCache,
-                                                     Duration pollInterval = std::chrono::seconds(1));
 
     // The caption table below `appElement`; the monitor looks for the same marker.
     static std::optional<AXElement> findCaptionTable(Accessibility& ax, const AXElement& appElement);
@@ -38,7 +37,9 @@ protected:
     CaptionSnapshot extractEntries(const AXElement& container) const override;
 
 private:
-    std::optional<CaptionRow> readCell(const AXElement& cell) const;
+    // The picture and the text among a cell's children; nothing when neither is there.
+    std::optional<CaptionRow> readCellParts(const QList<AXElement>& parts) const;
+    std::optional<CaptionRow> readItemCell(const AXElement& cell) const;
 };
 
 } // namespace velmora

@@ -37,6 +37,8 @@ class ReaderDriver {
 public:
     ReaderDriver(const ReaderEnvironment& env, ManualScheduler& scheduler, qint32 pid)
         : scheduler_(scheduler), reader_(std::make_shared<Reader>(env, pid)), collected_(reader_->captions()) {}
+    ReaderDriver(ManualScheduler& scheduler, std::shared_ptr<Reader> reader)
+        : scheduler_(scheduler), reader_(std::move(reader)), collected_(reader_->captions()) {}
 
     Reader& reader() { return *reader_; }
     const CaptionCollector& collected() const { return collected_; }

@@ -26,7 +26,7 @@ protected:
 
     // Starts a reader and runs its first poll.
     std::shared_ptr<Reader> start() {
-        auto reader = Reader::create(env, pidCache);
+        auto reader = std::make_shared<Reader>(env, pidCache);
         collected.emplace(reader->captions());
         reader->startReading();
         scheduler.runDue();

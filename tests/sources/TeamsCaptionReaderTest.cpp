@@ -30,7 +30,7 @@ protected:
 TEST_F(TeamsCaptionReaderTest, NotRunningFailsWithTheTeamsError) {
     ax.running.clear();
     LogCapture log("velmora.reader");
-    auto reader = TeamsCaptionReader::create(env, pidCache);
+    auto reader = std::make_shared<TeamsCaptionReader>(env, pidCache);
     const std::optional<VelmoraError> error = startFailure(*reader);
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, VelmoraError::captionSourceNotFound(CaptionSource::teams));

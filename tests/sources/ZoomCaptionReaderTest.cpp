@@ -59,18 +59,9 @@ TEST_F(ZoomCaptionReaderTest, ReadsThePreferredClientAndFailsClearlyWithoutOne) 
     EXPECT_EQ(lines(collected->last()), QStringList{"Ana: right"});
 
     ax.running.clear();
-    ax.addRunning(QStringLiteral("us.zoom.ZoomPlayer"), 41);
-    auto other = ZoomCaptionReader::create(env, pidCache);
-    scheduler.advance(5000ms); // past the process cache's lifetime
-    other->startReading();
-    CaptionCollector fallback(other->captions());
-    scheduler.runDue();
-    EXPECT_EQ(lines(fallback.last()), QStringList{"Old: wrong"});
-
-    ax.running.clear();
     scheduler.advance(5000ms);
     LogCapture log("velmora.zoom-reader");
-    auto missing = ZoomCaptionReader::create(env, pidCache);
+    auto missing = std::make_shared<ZoomCaptionReader>(env, pidCache);
     const std::optional<VelmoraError> error = startFailure(*missing);
     ASSERT_TRUE(error);
     EXPECT_EQ(*error, VelmoraError::captionSourceNotFound(CaptionSource::zoom));
@@ -87,7 +78,10 @@ TEST_F(ZoomCaptionReaderTest, TurnsRowsAndCellsIntoEntries) {
     table->add(row({cell(std::nullopt, QStringLiteral(" no picture "))}));  // text kept as read
     table->add(row({cell(QStringLiteral("Ben"), QStringLiteral("left")),
                     cell(QStringLiteral("Cy"), QStringLiteral("right"))}));
-    table->add(row({FakeNode::make(AXRole::cell), cell(QStringLiteral(""), QStringLiteral("x"))}));
+    // A childless cell in a row is skipped even when it has a title.
+    auto bare = FakeNode::make(AXRole::cell);
+    bare->set(AXAttribute::title, QStringLiteral("not read"));
+    table->add(row({bare, cell(QStringLiteral(""), QStringLiteral("x"))}));
     auto odd = table->add(row({}));
     auto mixed = odd->add(FakeNode::make(AXRole::cell));
     mixed->add(image(QStringLiteral("First")));
@@ -105,16 +99,31 @@ TEST_F(ZoomCaptionReaderTest, TurnsRowsAndCellsIntoEntries) {
         EXPECT_EQ(entry.timestamp, clock.now());
 }
 
-TEST_F(ZoomCaptionReaderTest, ReadsCellsListedStraightUnderTheTable) {
-    // Qt tables expose no row elements: a corner widget, header cells, then the cells.
+// A Qt item cell: no children, the text as its title and the speaker as its description.
+FakeNode::Ptr itemCell(const QString& speaker, const QString& text) {
+    auto node = FakeNode::make(AXRole::cell);
+    node->set(AXAttribute::title, text);
+    node->set(AXAttribute::description, speaker);
+    return node;
+}
+
+TEST_F(ZoomCaptionReaderTest, ReadsTheCellsOfAQtTable) {
+    // No row elements: a corner widget, header cells named by their numbers, then the cells.
     auto table = window->add(captionTable());
     table->add(FakeNode::make(AXRole::group));
-    auto header = table->add(FakeNode::make(QStringLiteral("AXUnknown")));
-    header->add(FakeNode::staticText(QStringLiteral("1")));
-    table->add(cell(QStringLiteral("Ana"), QStringLiteral("hello")));
-    table->add(cell(QStringLiteral("Ben"), QStringLiteral("hi")));
+    auto columnHeader = table->add(FakeNode::make(QStringLiteral("AXTableColumnHeader")));
+    columnHeader->set(AXAttribute::title, QStringLiteral("1"));
+    auto rowHeader = FakeNode::make(QStringLiteral("AXTableRowHeader"));
+    rowHeader->set(AXAttribute::title, QStringLiteral("1"));
+    table->add(rowHeader);
+    table->add(itemCell(QStringLiteral("Ana"), QStringLiteral("hello")));
+    table->add(itemCell(QString(), QStringLiteral("no picture")));
+    table->add(itemCell(QStringLiteral("Ben"), QString()));
+    table->add(FakeNode::make(AXRole::cell)); // nothing to read
+    table->add(cell(QStringLiteral("Cy"), QStringLiteral("a cell widget")));
     start();
-    EXPECT_EQ(lines(collected->last()), (QStringList{"Ana: hello", "Ben: hi"}));
+    EXPECT_EQ(lines(collected->last()),
+              (QStringList{"Ana: hello", "Unknown: no picture", "Cy: a cell widget"}));
 }
 
 TEST_F(ZoomCaptionReaderTest, KeepsTheCachedTableOnlyWhileItCarriesTheMarker) {

@@ -32,6 +32,15 @@ QString takeString(gchar* text) {
     return result;
 }
 
+// The text a call handed over, or nothing when it failed.
+std::optional<QString> takeResult(gchar* text, GError*& error) {
+    if (failed(error)) {
+        g_free(text);
+        return std::nullopt;
+    }
+    return takeString(text);
+}
+
 // libatspi refuses to start (and aborts the process) without an accessibility bus, so ask
 // for one first: an explicit address, or the session bus's launcher (which D-Bus starts on
 // demand).
@@ -309,6 +318,22 @@ std::optional<QString> AtspiTree::name(AtspiAccessible* object) {
     });
 }
 
+std::optional<QString> AtspiTree::accessibleDescription(AtspiAccessible* object) {
+    GError* error = nullptr;
+    gchar* text = atspi_accessible_get_description(object, &error);
+    return takeResult(text, error);
+}
+
+bool AtspiTree::isQtObject(AtspiAccessible* object) {
+    // libatspi keeps the answer per application, but asks the object it is given, and only an
+    // application's root object answers: ask the root.
+    const AtspiObject* node = ATSPI_OBJECT(object);
+    AtspiAccessible* root = node->app && node->app->root ? node->app->root : object;
+    GError* error = nullptr;
+    gchar* toolkit = atspi_accessible_get_toolkit_name(root, &error);
+    return takeResult(toolkit, error) == QLatin1String("Qt");
+}
+
 std::optional<QHash<QString, QString>> AtspiTree::objectAttributes(AtspiAccessible* object) {
     return remember(memo_->attributes, object, memo_->held, [object]() -> std::optional<QHash<QString, QString>> {
         GError* error = nullptr;
@@ -453,7 +478,15 @@ AXReadResult AtspiTree::readResolved(AtspiAccessible* object, const QString& att
         // Child objects show as U+FFFC in their parent's text; they are no part of its value.
         return success(takeString(raw).remove(objectReplacement));
     }
-    case Attribute::description:
+    case Attribute::description: {
+        // Qt keeps a widget's accessible description apart from its name, and reports that
+        // description (not the name) as the AX description on the Mac; for Chromium the AX
+        // description is the accessible name (an aria-label, say).
+        if (!isQtObject(object))
+            return readName();
+        auto text = accessibleDescription(object);
+        return text ? success(*text) : failure();
+    }
     case Attribute::title:
         return readName();
     case Attribute::windows: {

@@ -75,6 +75,8 @@ private:
     void release(AtspiNode* node);
     std::optional<qint32> processOf(AtspiAccessible* application);
     AXReadResult readResolved(AtspiAccessible* object, const QString& attribute);
+    std::optional<QString> accessibleDescription(AtspiAccessible* object);
+    static bool isQtObject(AtspiAccessible* object);
     static void onNameChanged(AtspiEvent* event, void* self);
 
     bool started_ = false;

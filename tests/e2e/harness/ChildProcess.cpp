@@ -42,6 +42,12 @@ QString ChildProcess::readLine(int timeoutMs) {
     return QString::fromUtf8(process_.readLine()).trimmed();
 }
 
+void ChildProcess::writeLine(const QString& line) {
+    process_.write(line.toUtf8() + '\n');
+    if (!process_.waitForBytesWritten(5000))
+        throw std::runtime_error(QStringLiteral("cannot write to %1").arg(program_).toStdString());
+}
+
 namespace {
 
 // Waits until no process of the group is left; true when none is.

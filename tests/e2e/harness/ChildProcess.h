@@ -21,6 +21,8 @@ public:
                const QProcessEnvironment& environment);
     // The first line the program prints on standard output, within `timeoutMs`.
     QString readLine(int timeoutMs);
+    // Writes one line to the program's standard input.
+    void writeLine(const QString& line);
     void stop();
     void kill();
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
