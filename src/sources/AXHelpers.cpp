@@ -177,22 +177,26 @@ void collectTargets(Accessibility& ax, const AXElement& element,
     }
 }
 
+QHash<BrowserCaptionTarget, AXElement> targetsBelow(Accessibility& ax, const AXElement& element,
+                                                    const QList<BrowserCaptionTarget>& targets,
+                                                    int depth, int maxDepth, bool webOnly) {
+    QHash<BrowserCaptionTarget, AXElement> found;
+    collectTargets(ax, element, targets, depth, maxDepth, webOnly, false, found);
+    return found;
+}
+
 } // namespace
 
 QHash<BrowserCaptionTarget, AXElement> findTargets(Accessibility& ax, const AXElement& element,
                                                    const QList<BrowserCaptionTarget>& targets,
                                                    int depth, int maxDepth) {
-    QHash<BrowserCaptionTarget, AXElement> found;
-    collectTargets(ax, element, targets, depth, maxDepth, false, false, found);
-    return found;
+    return targetsBelow(ax, element, targets, depth, maxDepth, false);
 }
 
 QHash<BrowserCaptionTarget, AXElement> findWebTargets(Accessibility& ax, const AXElement& element,
                                                       const QList<BrowserCaptionTarget>& targets,
                                                       int depth, int maxDepth) {
-    QHash<BrowserCaptionTarget, AXElement> found;
-    collectTargets(ax, element, targets, depth, maxDepth, true, false, found);
-    return found;
+    return targetsBelow(ax, element, targets, depth, maxDepth, true);
 }
 
 bool enableChromiumAccessibility(Accessibility& ax, qint32 processIdentifier) {

@@ -5,8 +5,10 @@
 namespace velmora {
 
 BrowserCaptionReader::BrowserCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,
-                                           Duration pollInterval, const QLoggingCategory& log)
-    : CaptionPollingReader(environment, pollInterval, log), browserPID_(browserPID) {}
+                                           Duration pollInterval, const QLoggingCategory& log,
+                                           QString areaDescription)
+    : CaptionPollingReader(environment, pollInterval, log), browserPID_(browserPID),
+      areaDescription_(std::move(areaDescription)) {}
 
 AXElement BrowserCaptionReader::createAppElement() {
     // Never fails: a browser that is gone shows up in the loop as the application gone.
@@ -14,18 +16,17 @@ AXElement BrowserCaptionReader::createAppElement() {
     return env_.accessibility.applicationElement(browserPID_);
 }
 
-std::optional<AXElement> BrowserCaptionReader::findWebContainer(const AXElement& app,
-                                                                const BrowserCaptionTarget& target) const {
-    const auto found = env_.accessibility.findWebTargets(app, {target}, maxDepth);
-    if (const auto it = found.constFind(target); it != found.constEnd())
+std::optional<AXElement> BrowserCaptionReader::findContainer(const AXElement& appElement) const {
+    const auto area = BrowserCaptionTarget::description(areaDescription_);
+    const auto found = env_.accessibility.findWebTargets(appElement, {area}, maxDepth);
+    if (const auto it = found.constFind(area); it != found.constEnd())
         return *it;
     return std::nullopt;
 }
 
-bool BrowserCaptionReader::hasDescription(const AXElement& container,
-                                          const QString& description) const {
+bool BrowserCaptionReader::isCacheValid(const AXElement& container) const {
     const auto text = AXHelpers::description(env_.accessibility, container);
-    return text && AXHelpers::trimmedDescription(*text) == description;
+    return text && AXHelpers::trimmedDescription(*text) == areaDescription_;
 }
 
 } // namespace velmora

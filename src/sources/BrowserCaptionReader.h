@@ -7,7 +7,8 @@ namespace velmora {
 
 // What the three web-client readers share: one browser process, found through its process id,
 // searched only inside its web content, given up after 5 polls without a container, no call
-// windows to count.
+// windows to count. By default the caption area is the group described `areaDescription`
+// (Meet's "Captions", Teams' "Live Captions").
 class BrowserCaptionReader : public CaptionPollingReader {
 public:
     static constexpr int maxDepth = 40;
@@ -15,20 +16,22 @@ public:
 
 protected:
     BrowserCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,
-                         Duration pollInterval, const QLoggingCategory& log);
+                         Duration pollInterval, const QLoggingCategory& log,
+                         QString areaDescription = QString());
 
     AXElement createAppElement() override;
+    std::optional<AXElement> findContainer(const AXElement& appElement) const override;
+    // Still described as the caption area (trimmed of blanks).
+    bool isCacheValid(const AXElement& container) const override;
+    // Meet and Teams keep no state of their own: the lines go out as read.
+    CaptionSnapshot applyReaderState(const CaptionSnapshot& entries) override { return entries; }
+    void resetReaderState() override {}
     qint64 containerGoneThreshold() const override { return 5; }
     bool checksCallWindows() const override { return false; }
 
-    // The first match of `target` in pre-order within the browser's web content.
-    std::optional<AXElement> findWebContainer(const AXElement& app,
-                                              const BrowserCaptionTarget& target) const;
-    // Whether the container's trimmed description still reads `description`.
-    bool hasDescription(const AXElement& container, const QString& description) const;
-
 private:
     const qint32 browserPID_;
+    const QString areaDescription_;
 };
 
 } // namespace velmora

@@ -29,6 +29,12 @@ BrowserCaptionScanner::BrowserCaptionScanner(const ReaderEnvironment& environmen
     resetStates();
 }
 
+BrowserCaptionScanner::~BrowserCaptionScanner() {
+    // The loop would notice at its next wake-up; this wakes it now.
+    if (pollTask_)
+        pollTask_->cancel();
+}
+
 QList<BrowserTargetConfig> BrowserCaptionScanner::standardConfigs() {
     return {
         {BrowserCaptionTarget::domClass(QStringLiteral("live-transcription-subtitle__box")),

@@ -41,6 +41,7 @@ public:
 
     BrowserCaptionScanner(const ReaderEnvironment& environment, BrowserProcessCache& browsers,
                           QList<BrowserTargetConfig> configs, Duration pollInterval);
+    ~BrowserCaptionScanner();
 
     // The markers of the three web clients. Zoom's box is also known by its lines, because
     // Chromium on Linux leaves class-only boxes out of the tree.

@@ -8,18 +8,14 @@
 namespace velmora {
 
 namespace {
-const QString captionsMarker = QStringLiteral("Captions");
 constexpr int speakerSearchDepth = 5;
 constexpr int textSearchDepth = 4;
 } // namespace
 
 BrowserMeetCaptionReader::BrowserMeetCaptionReader(const ReaderEnvironment& environment,
                                                    qint32 browserPID, Duration pollInterval)
-    : BrowserCaptionReader(environment, browserPID, pollInterval, lcBrowserMeetReader()) {}
-
-std::optional<AXElement> BrowserMeetCaptionReader::findContainer(const AXElement& appElement) const {
-    return findWebContainer(appElement, BrowserCaptionTarget::description(captionsMarker));
-}
+    : BrowserCaptionReader(environment, browserPID, pollInterval, lcBrowserMeetReader(),
+                           QStringLiteral("Captions")) {}
 
 QList<RawBrowserMeetEntry> BrowserMeetCaptionReader::collectRawEntries(const AXElement& container) const {
     Accessibility& ax = env_.accessibility;
@@ -83,10 +79,6 @@ QString BrowserMeetCaptionReader::collectAllStaticText(const AXElement& node, in
 CaptionSnapshot BrowserMeetCaptionReader::extractEntries(const AXElement& container) const {
     const QDateTime now = env_.clock.now();
     return parseBrowserMeetCaptions(collectRawEntries(container), now);
-}
-
-bool BrowserMeetCaptionReader::isCacheValid(const AXElement& container) const {
-    return hasDescription(container, captionsMarker);
 }
 
 } // namespace velmora

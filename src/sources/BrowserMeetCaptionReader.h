@@ -17,22 +17,13 @@ class BrowserMeetCaptionReader final : public BrowserCaptionReader {
 public:
     BrowserMeetCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,
                              Duration pollInterval = std::chrono::seconds(1));
-    static std::shared_ptr<BrowserMeetCaptionReader>
-    create(const ReaderEnvironment& environment, qint32 browserPID,
-           Duration pollInterval = std::chrono::seconds(1)) {
-        return std::make_shared<BrowserMeetCaptionReader>(environment, browserPID, pollInterval);
-    }
 
     QList<RawBrowserMeetEntry> collectRawEntries(const AXElement& container) const;
     // The trimmed static texts below `node` (down to five levels), joined by single blanks.
     QString collectAllStaticText(const AXElement& node, int depth = 0) const;
 
 protected:
-    std::optional<AXElement> findContainer(const AXElement& appElement) const override;
     CaptionSnapshot extractEntries(const AXElement& container) const override;
-    bool isCacheValid(const AXElement& container) const override;
-    CaptionSnapshot applyReaderState(const CaptionSnapshot& entries) override { return entries; }
-    void resetReaderState() override {}
 };
 
 } // namespace velmora

@@ -8,17 +8,13 @@
 namespace velmora {
 
 namespace {
-const QString captionsMarker = QStringLiteral("Live Captions");
 constexpr int maxLineDepth = 9;
 } // namespace
 
 BrowserTeamsCaptionReader::BrowserTeamsCaptionReader(const ReaderEnvironment& environment,
                                                      qint32 browserPID, Duration pollInterval)
-    : BrowserCaptionReader(environment, browserPID, pollInterval, lcBrowserTeamsReader()) {}
-
-std::optional<AXElement> BrowserTeamsCaptionReader::findContainer(const AXElement& appElement) const {
-    return findWebContainer(appElement, BrowserCaptionTarget::description(captionsMarker));
-}
+    : BrowserCaptionReader(environment, browserPID, pollInterval, lcBrowserTeamsReader(),
+                           QStringLiteral("Live Captions")) {}
 
 void BrowserTeamsCaptionReader::collectEntries(const AXElement& node,
                                                QList<RawBrowserTeamsEntry>& into, int depth) const {
@@ -58,10 +54,6 @@ CaptionSnapshot BrowserTeamsCaptionReader::extractEntries(const AXElement& conta
     QList<RawBrowserTeamsEntry> raw;
     collectEntries(container, raw);
     return parseBrowserMeetCaptions(raw, now);
-}
-
-bool BrowserTeamsCaptionReader::isCacheValid(const AXElement& container) const {
-    return hasDescription(container, captionsMarker);
 }
 
 } // namespace velmora

@@ -18,20 +18,11 @@ class BrowserTeamsCaptionReader final : public BrowserCaptionReader {
 public:
     BrowserTeamsCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,
                               Duration pollInterval = std::chrono::seconds(1));
-    static std::shared_ptr<BrowserTeamsCaptionReader>
-    create(const ReaderEnvironment& environment, qint32 browserPID,
-           Duration pollInterval = std::chrono::seconds(1)) {
-        return std::make_shared<BrowserTeamsCaptionReader>(environment, browserPID, pollInterval);
-    }
 
     void collectEntries(const AXElement& node, QList<RawBrowserTeamsEntry>& into, int depth = 0) const;
 
 protected:
-    std::optional<AXElement> findContainer(const AXElement& appElement) const override;
     CaptionSnapshot extractEntries(const AXElement& container) const override;
-    bool isCacheValid(const AXElement& container) const override;
-    CaptionSnapshot applyReaderState(const CaptionSnapshot& entries) override { return entries; }
-    void resetReaderState() override {}
 };
 
 } // namespace velmora

@@ -20,11 +20,6 @@ class BrowserZoomCaptionReader final : public BrowserCaptionReader {
 public:
     BrowserZoomCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,
                              Duration pollInterval = std::chrono::seconds(1));
-    static std::shared_ptr<BrowserZoomCaptionReader>
-    create(const ReaderEnvironment& environment, qint32 browserPID,
-           Duration pollInterval = std::chrono::seconds(1)) {
-        return std::make_shared<BrowserZoomCaptionReader>(environment, browserPID, pollInterval);
-    }
 
     QList<RawBrowserZoomEntry> collectRawEntries(const AXElement& container) const;
 

@@ -1,6 +1,7 @@
 #include "ChromiumTest.h"
 
 #include "sources/BrowserCaptionScanner.h"
+#include "fakes/ScannerEventLog.h"
 #include "sources/BrowserProcessCache.h"
 
 using namespace velmora;
@@ -13,16 +14,10 @@ protected:
     BrowserProcessCache cache{ax, clock};
     std::shared_ptr<BrowserCaptionScanner> scanner = std::make_shared<BrowserCaptionScanner>(
         env, cache, BrowserCaptionScanner::standardConfigs(), std::chrono::seconds(5));
-    QStringList events;
+    ScannerEventLog log;
+    QStringList& events = log.events;
 
-    ChromiumScannerTest() {
-        scanner->onSourceAppeared = [this](CaptionSource source, qint32 pid) {
-            events.append(QStringLiteral("+%1@%2").arg(CaptionSources::rawValue(source)).arg(pid));
-        };
-        scanner->onSourceDisappeared = [this](CaptionSource source) {
-            events.append(QStringLiteral("-%1").arg(CaptionSources::rawValue(source)));
-        };
-    }
+    ChromiumScannerTest() { log.attach(*scanner); }
     // The next poll (the first at once), until its scan has been applied.
     void scan() {
         if (!scanner->isMonitoring())

@@ -36,7 +36,7 @@ template <typename Reader>
 class ReaderDriver {
 public:
     ReaderDriver(const ReaderEnvironment& env, ManualScheduler& scheduler, qint32 pid)
-        : scheduler_(scheduler), reader_(Reader::create(env, pid)), collected_(reader_->captions()) {}
+        : scheduler_(scheduler), reader_(std::make_shared<Reader>(env, pid)), collected_(reader_->captions()) {}
     ReaderDriver(ManualScheduler& scheduler, std::shared_ptr<Reader> reader)
         : scheduler_(scheduler), reader_(std::move(reader)), collected_(reader_->captions()) {}
 

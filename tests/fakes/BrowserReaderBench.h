@@ -5,6 +5,13 @@
 
 namespace velmora {
 
+// A group (no description) holding `children`.
+inline FakeNode::Ptr groupOf(const QList<FakeNode::Ptr>& children = {}) {
+    auto node = FakeNode::make(AXRole::group);
+    node->addAll(children);
+    return node;
+}
+
 // A browser reader of type `Reader` over a fake browser: an application with one window whose
 // web area (`page`) holds the client's content; one poll per virtual second.
 template <typename Reader>
@@ -16,7 +23,7 @@ protected:
     FakeNode::Ptr page = window->add(FakeNode::make(AXRole::webArea));
 
     std::shared_ptr<Reader> startBrowserReader() {
-        auto reader = Reader::create(this->env, browserPID);
+        auto reader = std::make_shared<Reader>(this->env, browserPID);
         this->collected.emplace(reader->captions());
         reader->startReading();
         this->scheduler.runDue();

@@ -1,6 +1,7 @@
 #include "sources/BrowserCaptionScanner.h"
 
 #include "fakes/FakeReaderEnvironment.h"
+#include "fakes/ScannerEventLog.h"
 #include "sources/BrowserProcessCache.h"
 
 #include <gtest/gtest.h>
@@ -15,16 +16,10 @@ protected:
     BrowserProcessCache cache{ax, clock};
     std::shared_ptr<BrowserCaptionScanner> scanner = std::make_shared<BrowserCaptionScanner>(
         env, cache, BrowserCaptionScanner::standardConfigs(), 5000ms);
-    QStringList events;
+    ScannerEventLog log;
+    QStringList& events = log.events;
 
-    BrowserCaptionScannerTest() {
-        scanner->onSourceAppeared = [this](CaptionSource source, qint32 pid) {
-            events.append(QStringLiteral("+%1@%2").arg(CaptionSources::rawValue(source)).arg(pid));
-        };
-        scanner->onSourceDisappeared = [this](CaptionSource source) {
-            events.append(QStringLiteral("-%1").arg(CaptionSources::rawValue(source)));
-        };
-    }
+    BrowserCaptionScannerTest() { log.attach(*scanner); }
 
     // A running browser that accepts the switch-on; returns its web page.
     FakeNode::Ptr browser(const QString& executable, qint32 pid) {

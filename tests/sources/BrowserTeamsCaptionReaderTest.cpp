@@ -9,11 +9,7 @@ using namespace velmora;
 
 namespace {
 
-FakeNode::Ptr group(const QList<FakeNode::Ptr>& children = {}) {
-    auto node = FakeNode::make(AXRole::group);
-    node->addAll(children);
-    return node;
-}
+FakeNode::Ptr group(const QList<FakeNode::Ptr>& children = {}) { return groupOf(children); }
 FakeNode::Ptr text(const QString& value) { return FakeNode::staticText(value); }
 FakeNode::Ptr pair(const QString& speaker, const QString& words) {
     return group({text(speaker), text(words)});

@@ -79,6 +79,14 @@ bool AtspiAccessibility::exposesWebContent(const AXElement& application) {
 
 void AtspiAccessibility::perform(const std::function<void()>& work) { tree_->thread().call(work); }
 
+int AtspiAccessibility::retainedObjectCount(const AXElement& application) {
+    return tree_->thread().call([&] {
+        AtspiAccessible* object = tree_->start() ? tree_->resolve(application) : nullptr;
+        const AtspiApplication* owner = object ? ATSPI_OBJECT(object)->app : nullptr;
+        return owner && owner->hash ? int(g_hash_table_size(owner->hash)) : 0;
+    });
+}
+
 QStringList AtspiAccessibility::webDocumentTitles(const AXElement& application) {
     return tree_->thread().call([&] {
         QStringList titles;

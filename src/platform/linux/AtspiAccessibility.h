@@ -37,6 +37,8 @@ public:
     // Runs `work` on the accessibility thread and waits: its queries form one job (each node
     // read once, a consistent view of the tree).
     void perform(const std::function<void()>& work);
+    // How many of the application's objects libatspi keeps (it keeps removed ones until swept).
+    int retainedObjectCount(const AXElement& application);
     // The titles of the web documents the application shows (one per window's active tab, and
     // frames).
     QStringList webDocumentTitles(const AXElement& application);

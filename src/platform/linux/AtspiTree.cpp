@@ -8,6 +8,7 @@
 #include <QDBusMessage>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace velmora {
 
@@ -92,9 +93,50 @@ struct AtspiTree::JobMemo {
     QHash<qint32, GObjectRef<AtspiAccessible>> applications;
     // Keeps every object above alive (and its address unique) for the length of the job.
     QList<GObjectRef<AtspiAccessible>> held;
-
-    void hold(AtspiAccessible* object) { held.append(GObjectRef<AtspiAccessible>::share(object)); }
 };
+
+namespace {
+
+// libatspi keeps every object it has ever handed out in its application's table until the
+// application announces the object's removal, which Chromium does not do for most of its web
+// nodes: without help the table grows by every caption line a meeting shows. Objects that
+// nobody but the table holds are dropped (libatspi makes a new one if the path comes back);
+// the application's root stays.
+void dropUnusedObjects(AtspiApplication* application) {
+    QList<QByteArray> unused;
+    GHashTableIter it;
+    gpointer key = nullptr;
+    gpointer value = nullptr;
+    g_hash_table_iter_init(&it, application->hash);
+    while (g_hash_table_iter_next(&it, &key, &value)) {
+        if (value != application->root && G_OBJECT(value)->ref_count == 1)
+            unused.append(QByteArray(static_cast<const char*>(key)));
+    }
+    for (const QByteArray& path : unused)
+        g_hash_table_remove(application->hash, path.constData());
+}
+
+// Enough new objects to be worth a sweep of the table.
+constexpr guint sweepAfterNewObjects = 1000;
+
+} // namespace
+
+namespace {
+
+// The job's answer for `object`, asking `fetch` the first time.
+template <typename T, typename Fetch>
+std::optional<T> remember(QHash<AtspiAccessible*, std::optional<T>>& answers, AtspiAccessible* object,
+                          QList<GObjectRef<AtspiAccessible>>& held, Fetch fetch) {
+    auto cached = answers.constFind(object);
+    if (cached != answers.constEnd())
+        return *cached;
+    std::optional<T> result = fetch();
+    held.append(GObjectRef<AtspiAccessible>::share(object));
+    answers.insert(object, result);
+    return result;
+}
+
+} // namespace
 
 AtspiTree::AtspiTree() : memo_(std::make_unique<JobMemo>()) {
     thread_.setAfterJob([this] { endJob(); });
@@ -123,14 +165,32 @@ bool AtspiTree::start() {
 
 void AtspiTree::onNameChanged(AtspiEvent* event, void* self) {
     auto* tree = static_cast<AtspiTree*>(self);
-    if (event->source)
-        tree->nameChanges_.append(GObjectRef<AtspiAccessible>::share(event->source));
+    if (event->source && tree->nameChanged_)
+        tree->nameChanged_(event->source);
     g_boxed_free(ATSPI_TYPE_EVENT, event);
 }
 
-QList<GObjectRef<AtspiAccessible>> AtspiTree::takeNameChanges() { return std::exchange(nameChanges_, {}); }
+void AtspiTree::setNameChangeHandler(std::function<void(AtspiAccessible*)> handler) {
+    nameChanged_ = std::move(handler);
+}
 
-void AtspiTree::endJob() { memo_ = std::make_unique<JobMemo>(); }
+void AtspiTree::endJob() {
+    QSet<AtspiApplication*> applications;
+    for (const auto& object : memo_->held) {
+        if (AtspiApplication* application = ATSPI_OBJECT(object.get())->app)
+            applications.insert(application);
+    }
+    for (AtspiApplication* application : applications) {
+        if (!application->hash)
+            continue;
+        guint& swept = sweptSizes_[application];
+        if (g_hash_table_size(application->hash) > swept + sweepAfterNewObjects) {
+            dropUnusedObjects(application);
+            swept = g_hash_table_size(application->hash);
+        }
+    }
+    memo_ = std::make_unique<JobMemo>();
+}
 
 void AtspiTree::release(AtspiNode* node) {
     if (node->object) {
@@ -236,34 +296,26 @@ AtspiAccessible* AtspiTree::resolve(const AXElement& element) {
 }
 
 std::optional<AtspiRole> AtspiTree::role(AtspiAccessible* object) {
-    auto cached = memo_->roles.constFind(object);
-    if (cached != memo_->roles.constEnd())
-        return *cached;
-    GError* error = nullptr;
-    const AtspiRole value = atspi_accessible_get_role(object, &error);
-    std::optional<AtspiRole> result;
-    // Chromium answers for a node it removed, with the role "invalid": the node is gone.
-    if (!failed(error) && value != ATSPI_ROLE_INVALID)
-        result = value;
-    memo_->hold(object);
-    memo_->roles.insert(object, result);
-    return result;
+    return remember(memo_->roles, object, memo_->held, [object]() -> std::optional<AtspiRole> {
+        GError* error = nullptr;
+        const AtspiRole value = atspi_accessible_get_role(object, &error);
+        // Chromium answers for a node it removed, with the role "invalid": the node is gone.
+        if (failed(error) || value == ATSPI_ROLE_INVALID)
+            return std::nullopt;
+        return value;
+    });
 }
 
 std::optional<QString> AtspiTree::name(AtspiAccessible* object) {
-    auto cached = memo_->names.constFind(object);
-    if (cached != memo_->names.constEnd())
-        return *cached;
-    GError* error = nullptr;
-    gchar* text = atspi_accessible_get_name(object, &error);
-    std::optional<QString> result;
-    if (!failed(error))
-        result = takeString(text);
-    else
-        g_free(text);
-    memo_->hold(object);
-    memo_->names.insert(object, result);
-    return result;
+    return remember(memo_->names, object, memo_->held, [object]() -> std::optional<QString> {
+        GError* error = nullptr;
+        gchar* text = atspi_accessible_get_name(object, &error);
+        if (failed(error)) {
+            g_free(text);
+            return std::nullopt;
+        }
+        return takeString(text);
+    });
 }
 
 std::optional<QString> AtspiTree::accessibleDescription(AtspiAccessible* object) {
@@ -283,68 +335,62 @@ bool AtspiTree::isQtObject(AtspiAccessible* object) {
 }
 
 std::optional<QHash<QString, QString>> AtspiTree::objectAttributes(AtspiAccessible* object) {
-    auto cached = memo_->attributes.constFind(object);
-    if (cached != memo_->attributes.constEnd())
-        return *cached;
-    GError* error = nullptr;
-    GHashTable* table = atspi_accessible_get_attributes(object, &error);
-    std::optional<QHash<QString, QString>> result;
-    if (!failed(error)) {
-        QHash<QString, QString> attributes;
-        if (table) {
-            GHashTableIter it;
-            gpointer key = nullptr;
-            gpointer value = nullptr;
-            g_hash_table_iter_init(&it, table);
-            while (g_hash_table_iter_next(&it, &key, &value))
-                attributes.insert(QString::fromUtf8(static_cast<const char*>(key)),
-                                  QString::fromUtf8(static_cast<const char*>(value)));
+    return remember(memo_->attributes, object, memo_->held, [object]() -> std::optional<QHash<QString, QString>> {
+        GError* error = nullptr;
+        GHashTable* table = atspi_accessible_get_attributes(object, &error);
+        std::optional<QHash<QString, QString>> result;
+        if (!failed(error)) {
+            QHash<QString, QString> attributes;
+            if (table) {
+                GHashTableIter it;
+                gpointer key = nullptr;
+                gpointer value = nullptr;
+                g_hash_table_iter_init(&it, table);
+                while (g_hash_table_iter_next(&it, &key, &value))
+                    attributes.insert(QString::fromUtf8(static_cast<const char*>(key)),
+                                      QString::fromUtf8(static_cast<const char*>(value)));
+            }
+            result = attributes;
         }
-        result = attributes;
-    }
-    if (table)
-        g_hash_table_unref(table);
-    memo_->hold(object);
-    memo_->attributes.insert(object, result);
-    return result;
+        if (table)
+            g_hash_table_unref(table);
+        return result;
+    });
 }
 
 std::optional<int> AtspiTree::childCount(AtspiAccessible* object) {
-    auto cached = memo_->childCounts.constFind(object);
-    if (cached != memo_->childCounts.constEnd())
-        return *cached;
-    GError* error = nullptr;
-    const int count = atspi_accessible_get_child_count(object, &error);
-    std::optional<int> result;
-    if (!failed(error))
-        result = std::max(0, count);
-    memo_->hold(object);
-    memo_->childCounts.insert(object, result);
-    return result;
+    return remember(memo_->childCounts, object, memo_->held, [object]() -> std::optional<int> {
+        GError* error = nullptr;
+        const int count = atspi_accessible_get_child_count(object, &error);
+        if (failed(error))
+            return std::nullopt;
+        return std::max(0, count);
+    });
 }
 
 std::optional<QList<AXElement>> AtspiTree::children(AtspiAccessible* object) {
-    auto cached = memo_->children.constFind(object);
-    if (cached != memo_->children.constEnd())
-        return *cached;
-    std::optional<QList<AXElement>> result;
-    if (const auto count = childCount(object)) {
+    return remember(memo_->children, object, memo_->held, [this, object]() -> std::optional<QList<AXElement>> {
+        const auto count = childCount(object);
+        if (!count)
+            return std::nullopt;
         QList<AXElement> list;
-        list.reserve(*count);
+        // Several children come in one Collection query rather than one call each.
+        const auto listed = *count > 1 ? matchingDescendants(object, {}, false) : std::nullopt;
+        if (listed) {
+            for (const auto& child : *listed)
+                list.append(element(child.get()));
+            return list;
+        }
         for (int i = 0; i < *count; ++i) {
             GError* error = nullptr;
-            auto child = GObjectRef<AtspiAccessible>::adopt(
-                atspi_accessible_get_child_at_index(object, i, &error));
+            auto child = GObjectRef<AtspiAccessible>::adopt(atspi_accessible_get_child_at_index(object, i, &error));
             // A child that went away between the count and now is simply not there.
             if (failed(error) || !child)
                 continue;
             list.append(element(child.get()));
         }
-        result = list;
-    }
-    memo_->hold(object);
-    memo_->children.insert(object, result);
-    return result;
+        return list;
+    });
 }
 
 std::optional<QList<GObjectRef<AtspiAccessible>>>
@@ -401,30 +447,25 @@ AXReadResult AtspiTree::read(const AXElement& element, const QString& attribute)
 
 AXReadResult AtspiTree::readResolved(AtspiAccessible* object, const QString& attribute) {
     // A removed node answers nothing (it would still give an empty name and no children).
-    if (!role(object))
+    const auto objectRole = role(object);
+    if (!objectRole)
         return failure();
+    auto isLeaf = [&] { return *objectRole != ATSPI_ROLE_TEXT || childCount(object).value_or(0) == 0; };
+    auto readName = [&] {
+        auto text = name(object);
+        return text ? success(*text) : failure();
+    };
     switch (attributeOf(attribute)) {
     case Attribute::children: {
         auto list = children(object);
         return list ? success(*list) : failure();
     }
-    case Attribute::role: {
-        const auto r = role(object);
-        if (!r)
-            return failure();
-        const bool leaf = *r != ATSPI_ROLE_TEXT || childCount(object).value_or(0) == 0;
-        return success(AtspiRoles::axRole(*r, leaf));
-    }
+    case Attribute::role:
+        return success(AtspiRoles::axRole(*objectRole, isLeaf()));
     case Attribute::value: {
-        const auto r = role(object);
-        if (!r)
-            return failure();
-        const bool leaf = *r != ATSPI_ROLE_TEXT || childCount(object).value_or(0) == 0;
-        if (AtspiRoles::isStaticText(*r, leaf)) {
-            // Chromium puts a text run's text in its name.
-            auto text = name(object);
-            return text ? success(*text) : failure();
-        }
+        // Chromium puts a text run's text in its name.
+        if (AtspiRoles::isStaticText(*objectRole, isLeaf()))
+            return readName();
         auto textInterface = GObjectRef<AtspiText>::adopt(atspi_accessible_get_text_iface(object));
         if (!textInterface)
             return failure(AXErrorCode::noValue);
@@ -441,18 +482,15 @@ AXReadResult AtspiTree::readResolved(AtspiAccessible* object, const QString& att
         // Qt keeps a widget's accessible description apart from its name, and reports that
         // description (not the name) as the AX description on the Mac; for Chromium the AX
         // description is the accessible name (an aria-label, say).
-        auto text = isQtObject(object) ? accessibleDescription(object) : name(object);
+        if (!isQtObject(object))
+            return readName();
+        auto text = accessibleDescription(object);
         return text ? success(*text) : failure();
     }
-    case Attribute::title: {
-        auto text = name(object);
-        return text ? success(*text) : failure();
-    }
+    case Attribute::title:
+        return readName();
     case Attribute::windows: {
-        const auto r = role(object);
-        if (!r)
-            return failure();
-        if (*r != ATSPI_ROLE_APPLICATION)
+        if (*objectRole != ATSPI_ROLE_APPLICATION)
             return failure(AXErrorCode::attributeUnsupported);
         auto list = children(object);
         if (!list)

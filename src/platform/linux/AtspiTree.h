@@ -13,6 +13,7 @@
 
 #include <atspi/atspi.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -61,8 +62,8 @@ public:
     std::optional<QList<GObjectRef<AtspiAccessible>>>
     matchingDescendants(AtspiAccessible* root, const QList<AtspiRole>& roles, bool traverse = true);
 
-    // Objects whose name changed since the last call (from the application's events).
-    QList<GObjectRef<AtspiAccessible>> takeNameChanges();
+    // Told of every object whose name changes (from the application's events).
+    void setNameChangeHandler(std::function<void(AtspiAccessible*)> handler);
 
     static QString nodeIdentifier(AtspiAccessible* object);
     // The HTML class attribute as a list of class names.
@@ -83,8 +84,9 @@ private:
     QHash<AtspiAccessible*, std::weak_ptr<AtspiNode>> nodes_;
     QHash<qint32, std::weak_ptr<AtspiNode>> applications_;
     QHash<QString, qint32> processIdentifiers_; // by bus name, which a process keeps for life
+    QHash<AtspiApplication*, guint> sweptSizes_; // libatspi's object table after the last sweep
     std::unique_ptr<JobMemo> memo_;
-    QList<GObjectRef<AtspiAccessible>> nameChanges_;
+    std::function<void(AtspiAccessible*)> nameChanged_;
     AtspiEventListener* nameListener_ = nullptr;
     // Last: stopped (running what is queued) before the members above go away.
     AccessibilityThread thread_;

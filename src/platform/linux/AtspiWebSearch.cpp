@@ -27,7 +27,16 @@ const QList<AtspiRole>& elementRoles() {
 
 } // namespace
 
-AtspiWebSearch::AtspiWebSearch(AtspiTree& tree) : tree_(tree) {}
+AtspiWebSearch::AtspiWebSearch(AtspiTree& tree) : tree_(tree) {
+    // Only ever marks an entry: safe even if an event arrives in the middle of a search.
+    tree_.setNameChangeHandler([this](AtspiAccessible* object) {
+        const auto it = known_.find(object);
+        if (it != known_.end())
+            it->nameRead = false;
+    });
+}
+
+AtspiWebSearch::~AtspiWebSearch() { tree_.setNameChangeHandler({}); }
 
 AtspiWebSearch::Known& AtspiWebSearch::know(AtspiAccessible* object) {
     seen_.insert(object);
@@ -55,12 +64,20 @@ const std::optional<QString>& AtspiWebSearch::nameOf(Known& known) {
     return known.name;
 }
 
-const std::optional<QHash<QString, QString>>& AtspiWebSearch::attributesOf(Known& known) {
+bool AtspiWebSearch::readAttributes(Known& known) {
     if (!known.attributesRead) {
-        known.attributes = tree_.objectAttributes(known.object.get());
+        const auto attributes = tree_.objectAttributes(known.object.get());
         known.attributesRead = true;
+        known.attributesKnown = attributes.has_value();
+        known.classes = attributes ? AtspiTree::classList(*attributes) : QStringList();
+        known.id.reset();
+        if (attributes) {
+            const auto id = attributes->constFind(QStringLiteral("id"));
+            if (id != attributes->constEnd())
+                known.id = *id;
+        }
     }
-    return known.attributes;
+    return known.attributesKnown;
 }
 
 AtspiAccessible* AtspiWebSearch::parentOf(Known& known) {
@@ -77,19 +94,6 @@ AtspiAccessible* AtspiWebSearch::parentOf(Known& known) {
     return known.parent.get();
 }
 
-std::optional<int> AtspiWebSearch::distance(AtspiAccessible* object, AtspiAccessible* ancestor,
-                                            int limit) {
-    int steps = 0;
-    while (object && object != ancestor) {
-        if (++steps > limit)
-            return std::nullopt;
-        object = parentOf(know(object));
-    }
-    if (!object)
-        return std::nullopt;
-    return steps;
-}
-
 namespace {
 
 bool isGroupRole(AtspiTree& tree, AtspiAccessible* object, AtspiRole role) {
@@ -97,13 +101,6 @@ bool isGroupRole(AtspiTree& tree, AtspiAccessible* object, AtspiRole role) {
         return AtspiRoles::isGroup(role);
     // A text role reads as a group only when it holds children.
     return tree.childCount(object).value_or(0) > 0;
-}
-
-bool hasIdentifier(const std::optional<QHash<QString, QString>>& attributes, const QString& id) {
-    if (!attributes)
-        return false;
-    const auto it = attributes->constFind(QStringLiteral("id"));
-    return it != attributes->constEnd() && *it == id;
 }
 
 } // namespace
@@ -117,10 +114,8 @@ bool AtspiWebSearch::matches(Known& known, const BrowserCaptionTarget& target) {
         const auto& name = nameOf(known);
         return name && AXHelpers::trimmedDescription(*name) == target.text;
     }
-    case BrowserCaptionTarget::Kind::domClass: {
-        const auto& attributes = attributesOf(known);
-        return attributes && AtspiTree::classList(*attributes).contains(target.text);
-    }
+    case BrowserCaptionTarget::Kind::domClass:
+        return readAttributes(known) && known.classes.contains(target.text);
     case BrowserCaptionTarget::Kind::childDOMIdentifier:
         // Matched through the identified child (see firstMatch).
         return false;
@@ -134,47 +129,36 @@ bool AtspiWebSearch::stillMatches(AtspiAccessible* object, const BrowserCaptionT
     return matches(known, target);
 }
 
-AtspiAccessible* AtspiWebSearch::firstMatch(const QList<GObjectRef<AtspiAccessible>>& nodes,
-                                            const BrowserCaptionTarget& target,
-                                            int documentDepth, int maxDepth) {
-    AtspiAccessible* document = nodes.constFirst().get();
-    auto withinBound = [&](AtspiAccessible* object) {
-        const auto below = distance(object, document, maxDepth);
-        return below && documentDepth + *below < maxDepth;
-    };
+AtspiAccessible* AtspiWebSearch::firstMatch(const QList<AtspiAccessible*>& candidates,
+                                            const BrowserCaptionTarget& target) {
     if (target.kind != BrowserCaptionTarget::Kind::childDOMIdentifier) {
-        for (const auto& node : nodes) {
-            if (!matches(know(node.get()), target) || !withinBound(node.get()))
-                continue;
-            if (stillMatches(node.get(), target))
-                return node.get();
+        for (AtspiAccessible* candidate : candidates) {
+            if (matches(know(candidate), target) && stillMatches(candidate, target))
+                return candidate;
         }
         return nullptr;
     }
     // A node matches when one of its children carries the identifier: of all such parents,
     // the first in pre-order.
     QHash<AtspiAccessible*, qsizetype> position;
-    for (qsizetype i = 0; i < nodes.size(); ++i)
-        position.insert(nodes[i].get(), i);
+    for (qsizetype i = 0; i < candidates.size(); ++i)
+        position.insert(candidates[i], i);
     QList<std::pair<qsizetype, AtspiAccessible*>> parents; // (position of parent, child)
-    for (const auto& node : nodes) {
-        if (!hasIdentifier(attributesOf(know(node.get())), target.text))
+    for (AtspiAccessible* candidate : candidates) {
+        Known& known = know(candidate);
+        if (!readAttributes(known) || known.id != target.text)
             continue;
-        AtspiAccessible* parent = parentOf(know(node.get()));
-        const auto at = position.constFind(parent);
+        const auto at = position.constFind(parentOf(known));
         if (at != position.constEnd())
-            parents.append({*at, node.get()});
+            parents.append({*at, candidate});
     }
     std::sort(parents.begin(), parents.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [at, child] : parents) {
-        AtspiAccessible* parent = nodes[at].get();
-        if (!withinBound(parent))
-            continue;
         Known& fresh = know(child);
         fresh.attributesRead = false;
-        if (hasIdentifier(attributesOf(fresh), target.text))
-            return parent;
+        if (readAttributes(fresh) && fresh.id == target.text)
+            return candidates[at];
     }
     return nullptr;
 }
@@ -192,45 +176,42 @@ void AtspiWebSearch::forgetUnseen(const AtspiApplication* application) {
 std::optional<QHash<BrowserCaptionTarget, AXElement>>
 AtspiWebSearch::find(AtspiAccessible* application, const QList<BrowserCaptionTarget>& targets,
                      int maxDepth) {
-    for (const auto& changed : tree_.takeNameChanges()) {
-        auto it = known_.find(changed.get());
-        if (it != known_.end())
-            it->nameRead = false;
-    }
     QHash<BrowserCaptionTarget, AXElement> found;
     if (maxDepth <= 0 || targets.isEmpty())
         return found;
-    const auto documents = tree_.matchingDescendants(application, {ATSPI_ROLE_DOCUMENT_WEB});
-    if (!documents)
+    // Everything but text runs, browser interface included, in pre-order, in one call.
+    const auto nodes = tree_.matchingDescendants(application, elementRoles());
+    if (!nodes)
         return std::nullopt;
     seen_.clear();
-    QSet<AtspiAccessible*> covered;
-    for (const auto& document : *documents) {
-        if (covered.contains(document.get()))
-            continue; // a frame's document, searched with the page that holds it
-        const auto documentDepth = distance(document.get(), application, maxDepth);
-        if (!documentDepth || *documentDepth >= maxDepth)
-            continue;
-        auto descendants = tree_.matchingDescendants(document.get(), elementRoles());
-        if (!descendants)
-            return std::nullopt;
-        QList<GObjectRef<AtspiAccessible>> nodes{document};
-        nodes.append(std::move(*descendants));
-        for (const auto& node : nodes) {
-            covered.insert(node.get());
-            seen_.insert(node.get()); // listed: worth remembering even if not looked at now
-        }
-        bool complete = true;
-        for (const BrowserCaptionTarget& target : targets) {
-            if (found.contains(target))
+    // Where each node sits: its depth below the application and whether it is web content (a
+    // document or below one). A parent always comes before its children.
+    struct Place {
+        int depth;
+        bool web;
+    };
+    QHash<AtspiAccessible*, Place> places;
+    places.insert(application, Place{0, false});
+    QList<AtspiAccessible*> candidates; // web content above the depth bound, in pre-order
+    for (const auto& node : *nodes) {
+        Known& known = know(node.get());
+        auto parent = places.constFind(parentOf(known));
+        if (parent == places.constEnd()) {
+            // Moved since its parent was read (a wrapper around it came or went): read again.
+            known.parentRead = false;
+            parent = places.constFind(parentOf(known));
+            if (parent == places.constEnd())
                 continue;
-            if (AtspiAccessible* hit = firstMatch(nodes, target, *documentDepth, maxDepth))
-                found.insert(target, tree_.element(hit));
-            else
-                complete = false;
         }
-        if (complete)
-            break;
+        const auto& role = roleOf(known);
+        const Place place{parent->depth + 1, parent->web || role == ATSPI_ROLE_DOCUMENT_WEB};
+        places.insert(node.get(), place);
+        if (place.web && place.depth < maxDepth)
+            candidates.append(node.get());
+    }
+    for (const BrowserCaptionTarget& target : targets) {
+        if (AtspiAccessible* hit = firstMatch(candidates, target))
+            found.insert(target, tree_.element(hit));
     }
     forgetUnseen(ATSPI_OBJECT(application)->app);
     return found;

@@ -37,11 +37,11 @@ QList<ProbeReport::Source> BrowserProbe::readSources(qint32 pid) {
             continue;
         std::shared_ptr<CaptionPollingReader> reader;
         if (source == CaptionSource::browserMeet)
-            reader = BrowserMeetCaptionReader::create(env, pid);
+            reader = std::make_shared<BrowserMeetCaptionReader>(env, pid);
         else if (source == CaptionSource::browserTeams)
-            reader = BrowserTeamsCaptionReader::create(env, pid);
+            reader = std::make_shared<BrowserTeamsCaptionReader>(env, pid);
         else
-            reader = BrowserZoomCaptionReader::create(env, pid);
+            reader = std::make_shared<BrowserZoomCaptionReader>(env, pid);
         // One poll of the real reader, its queries all in one accessibility job.
         AXPollResult result;
         ax_.perform([&] { result = reader->pollAXTree(ax_.applicationElement(pid), AXElement()); });

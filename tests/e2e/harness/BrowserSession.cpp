@@ -70,6 +70,9 @@ void BrowserSession::open(const QString& page) {
     const QString query = QStringLiteral("?load=%1").arg(++loads_);
     server_.post(QStringLiteral("location.href = '/%1%2';").arg(page, query));
     waitForDocument(browser_->pid(), QStringLiteral("loaded ") + query);
+    // The driver takes commands only once the page's own scripts have run: one empty step
+    // waits for everything they built.
+    run(QStringLiteral(";"));
 }
 
 void BrowserSession::run(const QString& script) {

@@ -1,10 +1,12 @@
 #include "harness/ChildProcess.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <csignal>
 #include <stdexcept>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace velmora::e2e {
 
@@ -16,12 +18,16 @@ void ChildProcess::start(const QString& program, const QStringList& arguments,
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.setStandardErrorFile(QProcess::nullDevice());
-    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    process_.setChildProcessModifier([] {
+        setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
     process_.start(program, arguments);
     if (!process_.waitForStarted(10000))
         throw std::runtime_error(QStringLiteral("cannot start %1 (%2); scripts/setup installs it")
                                      .arg(program, process_.errorString())
                                      .toStdString());
+    pid_ = process_.processId();
 }
 
 QString ChildProcess::readLine(int timeoutMs) {
@@ -42,21 +48,37 @@ void ChildProcess::writeLine(const QString& line) {
         throw std::runtime_error(QStringLiteral("cannot write to %1").arg(program_).toStdString());
 }
 
-void ChildProcess::stop() {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
+namespace {
+
+// Waits until no process of the group is left; true when none is.
+bool groupGone(pid_t group, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (::kill(-group, 0) == 0) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(20);
     }
+    return true;
 }
 
-void ChildProcess::kill() {
-    if (process_.state() == QProcess::NotRunning)
+} // namespace
+
+void ChildProcess::stop() { end(SIGTERM); }
+
+void ChildProcess::kill() { end(SIGKILL); }
+
+void ChildProcess::end(int signal) {
+    const pid_t group = pid_t(pid_);
+    if (group <= 0 || std::exchange(ended_, true))
         return;
-    process_.kill();
+    ::kill(-group, signal);
     process_.waitForFinished(5000);
+    if (!groupGone(group, 5000)) {
+        ::kill(-group, SIGKILL);
+        process_.waitForFinished(5000);
+        groupGone(group, 5000);
+    }
 }
 
 } // namespace velmora::e2e

@@ -6,8 +6,9 @@
 
 namespace velmora::e2e {
 
-// A helper program the tests start. It dies with the test process even when that one crashes
-// (PR_SET_PDEATHSIG), and is stopped (TERM, then KILL) when this object goes away.
+// A helper program the tests start, in a process group of its own. It dies with the test
+// process even when that one crashes (PR_SET_PDEATHSIG), and it is stopped with everything it
+// started (TERM, then KILL, to the whole group) when this object goes away.
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -25,12 +26,16 @@ public:
     void stop();
     void kill();
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
-    qint64 pid() const { return process_.processId(); }
+    qint64 pid() const { return pid_; }
     QString name() const { return program_; }
 
 private:
+    void end(int signal); // to the whole group, then KILL for what is left
+
     QProcess process_;
     QString program_;
+    qint64 pid_ = 0; // also the process group
+    bool ended_ = false;
 };
 
 } // namespace velmora::e2e
