@@ -182,15 +182,15 @@ std::shared_ptr<CaptionReader> AppController::createReader(CaptionSource source,
         return std::make_shared<ZoomCaptionReader>(env, services_.pidCache, readerPollInterval);
     case CaptionSource::browserZoom:
         if (browserPID)
-            return BrowserZoomCaptionReader::create(env, *browserPID, readerPollInterval);
+            return std::make_shared<BrowserZoomCaptionReader>(env, *browserPID, readerPollInterval);
         break;
     case CaptionSource::browserMeet:
         if (browserPID)
-            return BrowserMeetCaptionReader::create(env, *browserPID, readerPollInterval);
+            return std::make_shared<BrowserMeetCaptionReader>(env, *browserPID, readerPollInterval);
         break;
     case CaptionSource::browserTeams:
         if (browserPID)
-            return BrowserTeamsCaptionReader::create(env, *browserPID, readerPollInterval);
+            return std::make_shared<BrowserTeamsCaptionReader>(env, *browserPID, readerPollInterval);
         break;
     }
     return nullptr;
