@@ -75,7 +75,12 @@ int ReplayCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     if (!parser.parse(argv))
         return fail(exitBadInput, parser.errorText());
     if (parser.isSet(helpOption)) {
-        out << parser.helpText();
+        QString help = parser.helpText();
+        // The usage line names the executable only.
+        const qsizetype options = help.indexOf(QStringLiteral(" [options]"));
+        if (options > 0)
+            help.replace(0, options, QStringLiteral("Usage: velmora replay"));
+        out << help;
         out.flush();
         return 0;
     }

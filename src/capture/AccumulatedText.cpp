@@ -3,6 +3,7 @@
 #include "capture/Graphemes.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace velmora {
 
@@ -11,6 +12,8 @@ namespace {
 // length (and it is long enough for an index to pay off).
 constexpr qint64 indexAfterScans = 4;
 constexpr qsizetype minIndexedLength = 512;
+// The index leaves out the text's last code units, which a revised line may still replace.
+constexpr qsizetype unindexedTail = 1024;
 } // namespace
 
 struct AccumulatedText::Segmented {
@@ -40,6 +43,16 @@ struct AccumulatedText::Segmented {
         }
         return result;
     }
+    // Appends, for the characters from `first` on, where each one's normalised part starts
+    // when the normalised form so far has `base` code units; then the end.
+    void appendNormalizedStarts(qsizetype first, qint32 base, std::vector<qint32>& out) const {
+        for (qsizetype i = first; i < count(); ++i) {
+            out.push_back(base);
+            if (word[i])
+                base += keyStarts[i + 1] - keyStarts[i];
+        }
+        out.push_back(base);
+    }
 
     std::vector<qint32> starts;
     QString keys;
@@ -52,6 +65,8 @@ void AccumulatedText::assign(const QString& text) { assignSegmented(text, Segmen
 void AccumulatedText::assignSegmented(const QString& text, Segmented&& segmented) {
     text_ = text;
     normalized_ = segmented.normalized();
+    normalizedStarts_.clear();
+    segmented.appendNormalizedStarts(0, 0, normalizedStarts_);
     starts_ = std::move(segmented.starts);
     index_.clear();
     indexed_ = false;
@@ -111,16 +126,51 @@ bool AccumulatedText::merge(const QString& newText) {
     starts_.pop_back();
     for (qsizetype i = overlap; i < qsizetype(added.starts.size()); ++i)
         starts_.push_back(added.starts[i] + offset);
+    normalizedStarts_.pop_back();
+    added.appendNormalizedStarts(overlap, qint32(normalized_.size()), normalizedStarts_);
     normalized_ += added.normalized(overlap);
     return true;
+}
+
+void AccumulatedText::replaceEnd(qsizetype count, QStringView tail) {
+    const qsizetype cut = std::clamp<qsizetype>(text_.size() - count, 0, text_.size());
+    // Cut at the start of the character the cut falls in; that character is segmented anew.
+    const auto boundary = std::prev(std::upper_bound(starts_.begin(), starts_.end(), qint32(cut)));
+    const std::size_t kept = std::size_t(boundary - starts_.begin());
+    const qint32 keptLength = *boundary;
+    const QString newTail = text_.mid(keptLength, cut - keptLength) + tail.toString();
+
+    text_.truncate(keptLength);
+    normalized_.truncate(normalizedStarts_[kept]);
+    starts_.resize(kept);
+    normalizedStarts_.resize(kept);
+    if (indexed_ && index_.size() > normalized_.size()) {
+        index_.clear();
+        indexed_ = false;
+        scannedSinceAssign_ = 0;
+    }
+
+    const Segmented added(newTail);
+    for (qsizetype i = 0; i < added.count(); ++i)
+        starts_.push_back(keptLength + added.starts[i]);
+    starts_.push_back(keptLength + qint32(newTail.size()));
+    added.appendNormalizedStarts(0, qint32(normalized_.size()), normalizedStarts_);
+    text_ += newTail;
+    normalized_ += added.normalized();
 }
 
 bool AccumulatedText::normalizedContains(const QString& needle) {
     if (needle.size() > normalized_.size())
         return false;
     if (indexed_) {
-        index_.append(QStringView(normalized_).mid(index_.size()));
-        return index_.contains(needle);
+        const qsizetype indexable = normalized_.size() - unindexedTail;
+        if (indexable > index_.size())
+            index_.append(QStringView(normalized_).mid(index_.size(), indexable - index_.size()));
+        if (index_.contains(needle))
+            return true;
+        // An occurrence that ends in the part not indexed.
+        const qsizetype from = std::max<qsizetype>(0, index_.size() - needle.size() + 1);
+        return QStringView(normalized_).mid(from).contains(needle);
     }
     const bool found = normalized_.contains(needle);
     // Scanning a text that keeps growing, once per line, would make a long monologue
@@ -128,7 +178,7 @@ bool AccumulatedText::normalizedContains(const QString& needle) {
     scannedSinceAssign_ += normalized_.size();
     if (normalized_.size() >= minIndexedLength &&
         scannedSinceAssign_ >= indexAfterScans * normalized_.size()) {
-        index_.append(normalized_);
+        index_.append(QStringView(normalized_).left(std::max<qsizetype>(0, normalized_.size() - unindexedTail)));
         indexed_ = true;
     }
     return found;

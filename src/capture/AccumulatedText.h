@@ -23,6 +23,9 @@ public:
     // Grows the text by `newText` and returns true when the rules merge them; otherwise leaves
     // it unchanged and returns false.
     bool merge(const QString& newText);
+    // Replaces the last `count` code units with `tail` (a revised line at the end of the
+    // text), in time proportional to the two, not to the text.
+    void replaceEnd(qsizetype count, QStringView tail);
 
 private:
     struct Segmented;
@@ -34,8 +37,9 @@ private:
 
     QString text_;
     std::vector<qint32> starts_;   // character starts, then text_.size()
+    std::vector<qint32> normalizedStarts_; // where each character's part of normalized_ starts, then its size
     QString normalized_;
-    SubstringIndex index_;         // of normalized_, once scanning it has become costly
+    SubstringIndex index_;         // of normalized_ but its last part, once scanning it has become costly
     bool indexed_ = false;
     qint64 scannedSinceAssign_ = 0;
 };

@@ -128,7 +128,7 @@ QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
         dataPollsSinceFlush_ = 0;
         co_return;
     }
-    SnapshotChanges changes;
+    QList<CaptionChange> changes;
     if (continuing_) {
         // What the interrupted session last read is in the transcript already.
         differ_.diff(*std::exchange(continuing_, std::nullopt), changes);
@@ -143,13 +143,15 @@ QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
             completedEntries_.append(*last);
     }
 
-    if (!completedEntries_.isEmpty()) {
-        const QList<CaptionEntry> batch = completedEntries_;
+    // Until the end, the latest completed utterance stays: a late correction may still reach it.
+    const qsizetype ready = isFinal ? completedEntries_.size() : completedEntries_.size() - 1;
+    if (ready > 0) {
+        const QList<CaptionEntry> batch = completedEntries_.first(ready);
         try {
             auto appending = transcriptWriter_->append(batch);
             co_await appending;
             qCInfo(lcSession, "Flushed %lld entries", qint64(batch.size()));
-            completedEntries_.clear();
+            completedEntries_.remove(0, ready);
         } catch (const std::exception& error) {
             // Kept, and offered again ahead of newer entries at the next flush.
             qCWarning(lcSession, "Flush error: %s", error.what());

@@ -16,8 +16,9 @@
 namespace velmora {
 
 // Turns a reader's caption snapshots into completed, speaker-attributed utterances and hands
-// them to the writer in batches: every `flushInterval` non-empty snapshots and once at the
-// end. Ends on its own after `graceFrameLimit` consecutive empty snapshots or when the
+// them to the writer in batches: every `flushInterval` non-empty snapshots (all but the latest
+// completed utterance, which a late correction may still reach) and once at the end, the rest.
+// Ends on its own after `graceFrameLimit` consecutive empty snapshots or when the
 // reader's stream ends. Runs on the main thread: its state changes only between awaits, so
 // stop() interleaves with the session only where the session waits for the reader or the
 // writer. Serves one capture. Keep it in a shared_ptr (or alive until start() returns).

@@ -1,26 +1,35 @@
 #pragma once
 
-#include "capture/SnapshotChanges.h"
+#include "capture/CaptionChange.h"
 
 #include <QList>
 #include <QString>
 
-#include <utility>
-
 namespace velmora {
 
-// First flush phase: compares each snapshot with the one before it, position by position.
-// A line at the same position with the same speaker is unchanged when its text is equal and
-// revised when it differs; any other line is new.
+// First flush phase: finds, for each snapshot, which of its lines continue which lines of the
+// snapshot before. Meeting clients scroll old lines away, insert new ones, reuse a line's place
+// for the next sentence and sometimes drop a line for one poll, so lines are not paired by
+// position: the pairs are the largest ordered matching of lines of the same speaker that are
+// the same line (TranscriptAssembler::sameLine); lines between two such pairs pair up by
+// position when their speakers agree. A line that vanishes is remembered for a few more
+// snapshots, so that it is not taken for new when it comes back.
 class SnapshotDiffer {
 public:
-    // Adds the new and revised lines of `snapshot` to `into`, then remembers the snapshot.
-    void diff(const CaptionSnapshot& snapshot, SnapshotChanges& into);
-    void reset() { lastPollEntries_.clear(); }
+    // Appends the new and changed lines of `snapshot` to `into`, then remembers the snapshot.
+    void diff(const CaptionSnapshot& snapshot, QList<CaptionChange>& into);
+    void reset() { reference_.clear(); }
 
 private:
-    // The previous snapshot's (speaker, text) pairs.
-    QList<std::pair<QString, QString>> lastPollEntries_;
+    struct ReferenceLine {
+        QString speaker;
+        QString text;
+        bool vanished = false; // not in the last snapshot
+        bool replaced = false; // vanished while new lines appeared at its place
+        int missing = 0;       // snapshots it has been missing from
+    };
+
+    QList<ReferenceLine> reference_;
 };
 
 } // namespace velmora

@@ -5,12 +5,15 @@ namespace velmora {
 void SubstringIndex::clear() {
     states_.clear();
     edges_.clear();
+    rootEdges_.clear(); // allocated when text arrives
     states_.push_back({0, -1, -1});
     last_ = 0;
     size_ = 0;
 }
 
 void SubstringIndex::append(QStringView text) {
+    if (rootEdges_.empty() && !text.isEmpty())
+        rootEdges_.assign(rootTableSize, -1);
     for (QChar c : text)
         extend(c.unicode());
     size_ += text.size();
@@ -28,6 +31,10 @@ bool SubstringIndex::contains(QStringView needle) const {
 }
 
 qint32 SubstringIndex::findEdge(qint32 state, char16_t symbol) const {
+    // Every suffix-link walk ends at the root, which has an edge for nearly every symbol of
+    // the text: it gets a table of its own.
+    if (state == 0 && symbol < rootTableSize)
+        return rootEdges_.empty() ? -1 : rootEdges_[symbol];
     for (qint32 edge = states_[state].firstEdge; edge >= 0; edge = edges_[edge].next) {
         if (edges_[edge].symbol == symbol)
             return edge;
@@ -38,6 +45,8 @@ qint32 SubstringIndex::findEdge(qint32 state, char16_t symbol) const {
 void SubstringIndex::addEdge(qint32 state, char16_t symbol, qint32 target) {
     edges_.push_back({symbol, target, states_[state].firstEdge});
     states_[state].firstEdge = qint32(edges_.size() - 1);
+    if (state == 0 && symbol < rootTableSize)
+        rootEdges_[symbol] = states_[state].firstEdge;
 }
 
 qint32 SubstringIndex::addState(qint32 length, qint32 link) {

@@ -36,7 +36,10 @@ private:
     qint32 addState(qint32 length, qint32 link);
     void extend(char16_t symbol);
 
+    static constexpr char16_t rootTableSize = 0x3000; // Latin, Greek, Cyrillic, CJK punctuation …
+
     std::vector<State> states_;
+    std::vector<qint32> rootEdges_;
     std::vector<Edge> edges_;
     qint32 last_ = 0;
     qsizetype size_ = 0;

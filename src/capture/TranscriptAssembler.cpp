@@ -1,9 +1,179 @@
 #include "capture/TranscriptAssembler.h"
 
 #include "capture/AccumulatedText.h"
+#include "capture/ComparableText.h"
 #include "capture/Graphemes.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora::TranscriptAssembler {
+
+namespace {
+
+// A scrolled rolling line is recognised by at least this many characters it still shares.
+constexpr qsizetype minRollingOverlap = 12;
+// Word alignments look at most at this many words of each line (the end of the older line,
+// the start of the newer one): enough for any line that scrolls, and linear for long ones.
+constexpr qsizetype alignedWords = 64;
+
+// Whether `y` (its first `yLength` characters) is `x` with a part changed: what the two share
+// at the start and at the end covers at least half of `x`, and at least two characters.
+bool edited(const ComparableText& x, const ComparableText& y, qsizetype yLength) {
+    const qsizetype lx = x.size();
+    const qsizetype shorter = std::min(lx, yLength);
+    if (shorter <= 0)
+        return false;
+    qsizetype prefix = 0;
+    while (prefix < shorter && x.code(prefix) == y.code(prefix))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter && x.code(lx - 1 - suffix) == y.code(yLength - 1 - suffix))
+        ++suffix;
+    const qsizetype needed = std::max((lx + 1) / 2, std::min<qsizetype>(lx, 2));
+    return std::min(prefix + suffix, shorter) >= needed;
+}
+
+// The largest k such that the first k characters of `x` occur in `y`, and where they first do
+// (Z-algorithm over x, a separator, y).
+std::pair<qsizetype, qsizetype> leadingOccurrence(const ComparableText& x, const ComparableText& y) {
+    const qsizetype n = x.size();
+    const qsizetype total = n + 1 + y.size();
+    if (n == 0 || y.size() == 0)
+        return {0, -1};
+    auto at = [&](qsizetype i) { return i < n ? x.code(i) : y.code(i - n - 1); };
+    // Position n is the separator, equal to nothing.
+    auto same = [&](qsizetype i, qsizetype j) { return i != n && j != n && at(i) == at(j); };
+    std::vector<qsizetype> z(std::size_t(total), 0);
+    qsizetype left = 0, right = 0, best = 0, where = -1;
+    for (qsizetype i = 1; i < total; ++i) {
+        qsizetype& length = z[std::size_t(i)];
+        if (i < right)
+            length = std::min(right - i, z[std::size_t(i - left)]);
+        while (i + length < total && same(length, i + length))
+            ++length;
+        if (i + length > right) {
+            left = i;
+            right = i + length;
+        }
+        if (i > n && length > best) {
+            best = std::min(length, n);
+            where = i - n - 1;
+        }
+    }
+    return {best, where};
+}
+
+// Whether the first `length` characters of `x` occur in `y`, i.e. L(x, y) >= length.
+bool leadsInto(const ComparableText& x, qsizetype length, const ComparableText& y) {
+    if (length > x.size() || length > y.size())
+        return false;
+    for (qsizetype start = 0; start + length <= y.size(); ++start) {
+        qsizetype k = 0;
+        while (k < length && x.code(k) == y.code(start + k))
+            ++k;
+        if (k == length)
+            return true;
+    }
+    return false;
+}
+
+// Longest common subsequence of the two texts' words.
+qsizetype commonWords(const ComparableText& x, const ComparableText& y) {
+    std::vector<qsizetype> row(std::size_t(y.wordCount() + 1), 0);
+    for (qsizetype i = 0; i < x.wordCount(); ++i) {
+        qsizetype diagonal = 0;
+        for (qsizetype j = 0; j < y.wordCount(); ++j) {
+            const qsizetype up = row[std::size_t(j + 1)];
+            row[std::size_t(j + 1)] = x.sameWord(i, y, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
+            diagonal = up;
+        }
+    }
+    return row.back();
+}
+
+// Most of the older line's words come back in order: several words corrected at once.
+bool wordsAgree(const ComparableText& older, const ComparableText& newer) {
+    if (older.wordCount() < 3 || older.wordCount() > alignedWords || newer.wordCount() > 2 * alignedWords)
+        return false;
+    return 3 * commonWords(older, newer) >= 2 * older.wordCount();
+}
+
+// Where the newer line picks up the older one, word by word and allowing corrections: the
+// older line's words from `from` on line up with the newer line's words from `skip` on
+// (semi-global alignment: the older line's start and the newer line's end are free).
+struct WordAlignment {
+    qsizetype from = 0;
+    qsizetype skip = 0;
+    qsizetype matched = 0;
+    qsizetype span = 0;  // older words from `from` to the end
+
+    bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
+};
+
+WordAlignment alignWords(const ComparableText& older, const ComparableText& newer) {
+    const qsizetype first = std::max<qsizetype>(0, older.wordCount() - alignedWords);
+    const qsizetype n = older.wordCount() - first;
+    const qsizetype m = std::min(newer.wordCount(), alignedWords);
+    WordAlignment result;
+    if (n == 0 || m == 0)
+        return result;
+    constexpr int matchScore = 2, mismatchScore = -1, gapScore = -2;
+    std::vector<int> score(std::size_t((n + 1) * (m + 1)), 0);
+    auto at = [&](qsizetype i, qsizetype j) -> int& { return score[std::size_t(i * (m + 1) + j)]; };
+    auto same = [&](qsizetype i, qsizetype j) { return older.sameWord(first + i, newer, j); };
+    for (qsizetype j = 1; j <= m; ++j)
+        at(0, j) = gapScore * int(j);
+    for (qsizetype i = 1; i <= n; ++i) {
+        for (qsizetype j = 1; j <= m; ++j) {
+            at(i, j) = std::max({at(i - 1, j - 1) + (same(i - 1, j - 1) ? matchScore : mismatchScore),
+                                 at(i - 1, j) + gapScore, at(i, j - 1) + gapScore});
+        }
+    }
+    qsizetype j = 0;
+    for (qsizetype k = 1; k <= m; ++k) {
+        if (at(n, k) > at(n, j))
+            j = k;
+    }
+    qsizetype i = n;
+    while (i > 0 && j > 0) {
+        const bool equal = same(i - 1, j - 1);
+        if (at(i, j) == at(i - 1, j - 1) + (equal ? matchScore : mismatchScore)) {
+            result.matched += equal ? 1 : 0;
+            --i;
+            --j;
+        } else if (at(i, j) == at(i - 1, j) + gapScore) {
+            --i;
+        } else {
+            --j;
+        }
+    }
+    result.from = first + i;
+    result.skip = j;
+    result.span = older.wordCount() - result.from;
+    return result;
+}
+
+// False only when mergeOverlapping(older, newer) is surely none, given that the tests of
+// sameLine before it failed. Then neither line contains the other (for lines of 12 characters
+// and more the leading-occurrence test has seen to that), and what remains is an overlap of the
+// older line's end with the newer line's start. When the newer line starts with a letter or
+// number, the overlap's normalised form is a suffix of the older line's and a prefix of the
+// newer line's, so the two normalised forms must share such a border.
+bool mayMerge(const ComparableText& a, const ComparableText& b) {
+    if (a.size() < minRollingOverlap || b.size() == 0 || b.rawPosition(0) > 0)
+        return true;
+    for (qsizetype start = std::max<qsizetype>(0, a.size() - b.size()); start < a.size(); ++start) {
+        qsizetype k = 0;
+        while (start + k < a.size() && a.code(start + k) == b.code(k))
+            ++k;
+        if (start + k == a.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 QString normalizeForComparison(const QString& text) {
     const std::vector<qint32> starts = Graphemes::segment(text);
@@ -22,6 +192,72 @@ std::optional<QString> mergeOverlapping(const QString& accumulated, const QStrin
     if (!text.merge(newText))
         return std::nullopt;
     return text.text();
+}
+
+bool sameLine(const QString& older, const QString& newer) {
+    return sameLine(older, newer, ComparableText(older), ComparableText(newer));
+}
+
+bool sameLine(const QString& older, const QString& newer, const ComparableText& a, const ComparableText& b) {
+    if (older == newer)
+        return true;
+    if (2 * b.size() <= a.size())
+        return false;
+    // The cheaper tests first; the answer does not depend on their order.
+    if (edited(a, b, b.size()))
+        return true;
+    // Grown and corrected in one poll: compare with as many words as the older line had.
+    if (b.blankCount() > a.blankCount() && edited(a, b, b.lengthBeforeBlank(a.blankCount())))
+        return true;
+    // A rolling line that scrolled: half of it is still there, at one end or the other.
+    const qsizetype half = (a.size() + 1) / 2;
+    if (a.size() >= minRollingOverlap && (leadsInto(b, half, a) || leadsInto(a, half, b)))
+        return true;
+    return wordsAgree(a, b) || alignWords(a, b).convincing() ||
+           (mayMerge(a, b) && mergeOverlapping(older, newer).has_value());
+}
+
+std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText) {
+    // Grown: the rules below come to the same.
+    if (newText.startsWith(previous))
+        return {0, 0};
+    const ComparableText p(previous);
+    const ComparableText e(newText);
+    // Scrolled forward: the new line starts inside the old one.
+    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap && at > 0)
+        return {p.rawPosition(at), 0};
+    // Scrolled back: the old line starts inside the new one.
+    if (const auto [length, at] = leadingOccurrence(p, e); length >= minRollingOverlap && at > 0)
+        return {0, e.rawPosition(at)};
+    // The same, word by word, when words in the part both show were corrected meanwhile.
+    if (const WordAlignment alignment = alignWords(p, e); alignment.convincing()) {
+        if (alignment.from > 0)
+            return {p.wordRawPosition(alignment.from), 0};
+        if (alignment.skip > 0)
+            return {0, e.wordRawPosition(alignment.skip)};
+        return {0, 0};
+    }
+    // Corrected from its start on: the new line replaces it.
+    if (edited(p, e, e.size()) ||
+        (e.blankCount() > p.blankCount() && edited(p, e, e.lengthBeforeBlank(p.blankCount()))))
+        return {0, 0};
+    // The old line's last words begin the new one: it goes on from there.
+    const qsizetype wordsP = p.wordCount();
+    for (qsizetype k = std::min({wordsP, e.wordCount(), alignedWords}); k >= 1; --k) {
+        bool continues = true;
+        for (qsizetype w = 0; w < k && continues; ++w)
+            continues = p.sameWord(wordsP - k + w, e, w);
+        if (continues)
+            return {p.wordRawPosition(wordsP - k), 0};
+    }
+    return {0, 0};
+}
+
+std::optional<QString> splice(const QString& text, const QString& previous, const QString& newText) {
+    if (previous.isEmpty() || !text.endsWith(previous))
+        return std::nullopt;
+    const auto [kept, from] = spliceCut(previous, newText);
+    return text.left(text.size() - previous.size() + kept) + newText.mid(from);
 }
 
 } // namespace velmora::TranscriptAssembler

@@ -3,8 +3,11 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace velmora {
+
+class ComparableText;
 
 // The text rules by which caption lines of one speaker are grown into one utterance.
 namespace TranscriptAssembler {
@@ -20,6 +23,25 @@ QString normalizeForComparison(const QString& text);
 // user-perceived characters. For an utterance that keeps growing, use AccumulatedText, which
 // does not start over for every line.
 std::optional<QString> mergeOverlapping(const QString& accumulated, const QString& newText);
+
+// Whether `newer` is the caption line `older` one poll later: grown, corrected (even several
+// words at once, or grown and corrected together), or, for a line that shows only its last
+// characters, scrolled on. A line never shrinks to half its length; unrelated lines of one
+// speaker are not the same line.
+bool sameLine(const QString& older, const QString& newer);
+bool sameLine(const QString& older, const QString& newer, const ComparableText& comparableOlder,
+              const ComparableText& comparableNewer);
+
+// How `newText` takes the place of the line `previous` at the end of a text: keep the first
+// `first` code units of `previous`, then `newText` from code unit `second` on. A line that
+// shows only its last characters and scrolled forward keeps the part of `previous` that
+// scrolled out (also when words in the part still shown were corrected); one that scrolled
+// back does not repeat what the text already holds; a corrected line replaces the old one.
+std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText);
+
+// `text` with its ending `previous` replaced by `newText` as spliceCut says; none when
+// `previous` is empty or `text` does not end with it.
+std::optional<QString> splice(const QString& text, const QString& previous, const QString& newText);
 
 } // namespace TranscriptAssembler
 

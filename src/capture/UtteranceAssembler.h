@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/AccumulatedText.h"
-#include "capture/SnapshotChanges.h"
+#include "capture/CaptionChange.h"
 
 #include <optional>
 
@@ -9,18 +9,24 @@ namespace velmora {
 
 // Second flush phase: keeps the one open utterance (speaker, text, start time), grows it with
 // each changed line of its speaker that continues it, and closes it when another speaker
-// talks or the same speaker starts a line that does not continue it.
+// talks or the same speaker starts a line that does not continue it. A revised line that is
+// not the open utterance's latest line corrects the completed utterance it belongs to, as long
+// as that one has not been handed to the writer.
 class UtteranceAssembler {
 public:
-    // Feeds the changes of one flush; utterances closed by them are appended to `completed`.
-    void assemble(const SnapshotChanges& changes, QList<CaptionEntry>& completed);
+    // Feeds the changes of one flush; utterances closed by them are appended to `completed`,
+    // and late corrections go into the entries of `completed`.
+    void assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed);
     // Closes the open utterance, if any.
     std::optional<CaptionEntry> close();
     void reset();
-    bool isOpen() const { return currentSpeaker_.has_value(); }
 
 private:
     void open(const CaptionEntry& entry);
+    // A line that is not a revision: it grows the open utterance or starts the next one.
+    void addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed);
+    void correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed);
+    bool isFirstGuess(const CaptionChange& change) const;
 
     std::optional<QString> currentSpeaker_;
     QDateTime currentTimestamp_;

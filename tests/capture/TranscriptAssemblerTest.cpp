@@ -10,6 +10,8 @@
 using namespace velmora;
 using TranscriptAssembler::mergeOverlapping;
 using TranscriptAssembler::normalizeForComparison;
+using TranscriptAssembler::sameLine;
+using TranscriptAssembler::splice;
 
 namespace {
 
@@ -153,7 +155,7 @@ TEST(TranscriptAssemblerTest, SubstringIndexAnswersLikeASearch) {
     for (int round = 0; round < 40; ++round) {
         QString piece;
         for (int i = 0; i < 50; ++i)
-            piece += QChar(u"ab c\u00e9"[random.bounded(5)]);
+            piece += QChar(u"ab c\u00e9\u4f1a"[random.bounded(6)]);
         text += piece;
         index.append(piece);
         ASSERT_EQ(index.size(), text.size());
@@ -161,13 +163,95 @@ TEST(TranscriptAssemblerTest, SubstringIndexAnswersLikeASearch) {
             const int start = random.bounded(int(text.size()));
             QString needle = text.mid(start, random.bounded(1, 12));
             if (probe % 2)
-                needle[random.bounded(int(needle.size()))] = QChar(u"ab c\u00e9x"[random.bounded(6)]);
+                needle[random.bounded(int(needle.size()))] = QChar(u"ab c\u00e9\u4f1ax"[random.bounded(7)]);
             ASSERT_EQ(index.contains(needle), text.contains(needle)) << qPrintable(needle);
         }
     }
     EXPECT_TRUE(index.contains(QString()));
     index.clear();
     EXPECT_FALSE(index.contains(u"a"));
+}
+
+TEST(TranscriptAssemblerTest, SameLineRecognisesALineGrownCorrectedOrScrolled) {
+    EXPECT_TRUE(sameLine("Hello", "Hello"));
+    EXPECT_TRUE(sameLine("Hello", "Hello world, how are"));
+    // Corrected, also several words at once, and grown and corrected in one poll.
+    EXPECT_TRUE(sameLine("I think we shod go", "I think we should go"));
+    EXPECT_TRUE(sameLine("like protocol afternoon growth the if onboarding storage this",
+                         "Like protocol afternoon Wednesday the if onboarding he. This interviews a"));
+    EXPECT_TRUE(sameLine("We review for afternoon", "We review for afternoon the these."));
+    // A line that shows only its last characters, scrolled on (with a word corrected meanwhile).
+    EXPECT_TRUE(sameLine("build, that system have the. Calendar she right",
+                         "system have the. Calendar she right next hotfix of"));
+    EXPECT_TRUE(sameLine("headline. Make we calendar obviously product do database",
+                         "Make we calendar obviously workshop do will workshop"));
+    // Accents typed as combining marks are the same characters.
+    EXPECT_TRUE(sameLine("On se voit au caf\u00e9 dem", "on se voit au cafe\u0301 demain"));
+}
+
+TEST(TranscriptAssemblerTest, SameLineRejectsTheNextSentenceAndShrinking) {
+    EXPECT_FALSE(sameLine("Sentence one is complete.", "Next"));
+    EXPECT_FALSE(sameLine("I think we should", "Let me rephrase that"));
+    EXPECT_FALSE(sameLine("first sentence here", "second one"));
+    // Two characters in common are no evidence for a line of two characters.
+    EXPECT_FALSE(sameLine("we", "Candidate good a"));
+    EXPECT_FALSE(sameLine("he", "Point merge mockup on with of"));
+    // A line never shrinks to half its length.
+    EXPECT_FALSE(sameLine("Hello world, how are you", "Hello"));
+}
+
+TEST(TranscriptAssemblerTest, SpliceReplacesOnlyTheRevisedLine) {
+    const QString before = QStringLiteral("Thanks everyone. ");
+    // Corrected in place.
+    EXPECT_EQ(splice(before + "I think we shod", "I think we shod", "I think we should go"),
+              before + "I think we should go");
+    // Scrolled forward, with a word in the part still shown corrected: what scrolled out stays.
+    EXPECT_EQ(splice(before + "for joining today. The agenda has tree", "for joining today. The agenda has tree",
+                     "today. The agenda has three items first"),
+              before + "for joining today. The agenda has three items first");
+    EXPECT_EQ(splice(before + "headline. Make we calendar obviously product do database",
+                     "headline. Make we calendar obviously product do database",
+                     "Make we calendar obviously workshop do will workshop"),
+              before + "headline. Make we calendar obviously workshop do will workshop");
+    // Scrolled back: what the text already holds is not repeated.
+    EXPECT_EQ(splice("We met the team. Then we looked at the roadmap", "Then we looked at the roadmap",
+                     "the team. Then we looked at the road map for Q3"),
+              "We met the team. Then we looked at the road map for Q3");
+    // The old line's last word begins the new one.
+    EXPECT_EQ(splice("About the worker will signup", "About the worker will signup", "Signup question"),
+              "About the worker will Signup question");
+    // Only an ending can be replaced.
+    EXPECT_EQ(splice("We met the team.", "the roadmap", "the road map"), std::nullopt);
+    EXPECT_EQ(splice("We met the team.", "", "more"), std::nullopt);
+}
+
+// Replacing the end keeps the incremental text equal to the rules: the text, its normalised
+// form and its index stay right for the merges that follow.
+TEST(TranscriptAssemblerTest, AccumulatedTextReplacesItsEndAndStillMergesByTheRules) {
+    QRandomGenerator random(11);
+    AccumulatedText accumulated;
+    QString expected;
+    for (int step = 0; step < 1600; ++step) {
+        if (step % 3 == 2 && expected.size() > 10) {
+            const qsizetype count = random.bounded(1, 10);
+            const QString tail = randomLine(random);
+            accumulated.replaceEnd(count, tail);
+            expected = expected.left(expected.size() - count) + tail;
+        } else {
+            const QString line = expected.size() > 20 && random.bounded(2)
+                                     ? expected.right(random.bounded(4, 20)) + ' ' + randomLine(random)
+                                     : randomLine(random);
+            const std::optional<QString> rule = referenceMerge(expected, line);
+            ASSERT_EQ(accumulated.merge(line), rule.has_value()) << "step " << step;
+            if (rule)
+                expected = *rule;
+            // Something said long ago is still found (through the index, once there is one).
+            if (expected.size() > 1500)
+                ASSERT_TRUE(accumulated.merge(expected.mid(100, 30))) << "step " << step;
+        }
+        ASSERT_EQ(accumulated.text(), expected) << "step " << step;
+    }
+    EXPECT_GT(expected.size(), 1500);
 }
 
 } // namespace

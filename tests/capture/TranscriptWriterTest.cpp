@@ -81,7 +81,7 @@ TEST_F(TranscriptWriterTest, CreatesTheHeaderAndAppendsBatchesCarryingTheSpeaker
 }
 
 TEST_F(TranscriptWriterTest, NeverReplacesAnExistingFile) {
-    for (const QString& taken : {"2026-03-14_09-30-00_transcript.txt", "2026-03-14_09-30-00_transcript-2.txt"}) {
+    for (const char* taken : {"2026-03-14_09-30-00_transcript.txt", "2026-03-14_09-30-00_transcript-2.txt"}) {
         QFile file(QDir(dir.path()).filePath(taken));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("someone else's");

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "capture/CaptionEntry.h"
+
+#include <optional>
+
+namespace velmora {
+
+// A line of a snapshot that is new, or that continues a line of the snapshot before with a
+// different text.
+struct CaptionChange {
+    CaptionEntry entry;
+    // The text the line had in the snapshot before, when it continues a line of it.
+    std::optional<QString> previousText;
+    // That line and this one are the same line (TranscriptAssembler::sameLine), not merely the
+    // lines at one place.
+    bool sameLineAsPrevious = false;
+    // A later line of the snapshot is the same line as one of the snapshot before: the lines
+    // around this one kept their places.
+    bool anchored = false;
+    // No later line of the snapshot, and no line that just vanished below its line, has its
+    // speaker: it is its speaker's latest line.
+    bool newest = true;
+};
+
+} // namespace velmora
