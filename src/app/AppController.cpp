@@ -231,6 +231,9 @@ QCoro::Task<> AppController::startCapture(CaptionSource source, std::optional<qi
             self->appState_.setLineCount(self->appState_.lineCount() + snapshot.size());
             self->appState_.appendLiveEntries(snapshot);
         });
+    // The previous coordinator wrote into the resumed writer.
+    if (resumed && coordinator_)
+        coordinator->continueAfter(coordinator_->lastSnapshot());
     coordinator_ = coordinator;
     currentSource_ = source;
 

@@ -71,6 +71,7 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
         }
         emptyFrameCount_ = 0;
         pendingPolls_.append(*snapshot);
+        lastSnapshot_ = *snapshot;
         if (onEntries_)
             onEntries_(*snapshot);
         ++dataPollsSinceFlush_;
@@ -128,6 +129,11 @@ QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
         co_return;
     }
     QList<CaptionChange> changes;
+    if (continuing_) {
+        // What the interrupted session last read is in the transcript already.
+        differ_.diff(*std::exchange(continuing_, std::nullopt), changes);
+        changes = {};
+    }
     for (const CaptionSnapshot& snapshot : std::as_const(pendingPolls_))
         differ_.diff(snapshot, changes);
     pendingPolls_.clear();

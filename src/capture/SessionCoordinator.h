@@ -10,6 +10,7 @@
 #include <coroutine>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace velmora {
@@ -33,6 +34,12 @@ public:
     SessionCoordinator(std::shared_ptr<CaptionReader> reader,
                        std::shared_ptr<TranscriptWriting> writer, const Clock& clock,
                        EntriesCallback onEntries = {});
+
+    // Continues an interrupted meeting whose transcript already holds the lines of
+    // `lastSnapshot`: lines still shown unchanged when the session starts are not new.
+    void continueAfter(CaptionSnapshot lastSnapshot) { continuing_ = std::move(lastSnapshot); }
+    // The last non-empty snapshot this coordinator read (kept after the session ended).
+    const CaptionSnapshot& lastSnapshot() const { return lastSnapshot_; }
 
     QCoro::Task<SessionStopReason> start() override;
     QCoro::Task<> stop() override;
@@ -65,6 +72,8 @@ private:
     UtteranceAssembler assembler_;
     QList<CaptionEntry> completedEntries_;
     qint64 unsavedEntryCount_ = 0;
+    std::optional<CaptionSnapshot> continuing_;
+    CaptionSnapshot lastSnapshot_;
 };
 
 } // namespace velmora

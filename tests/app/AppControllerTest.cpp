@@ -9,6 +9,7 @@
 #include "fakes/FakeReaderEnvironment.h"
 #include "fakes/FakeTranscriptWriter.h"
 #include "fakes/LogCapture.h"
+#include "fakes/QtPrinters.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 
@@ -135,6 +136,30 @@ TEST_F(AppControllerTest, CaptionsBackWithinTheCooldownResumeTheSameMeeting) {
     advance(3s);
     // The duration counts from the start of the first part.
     EXPECT_GT(state.sessionDuration(), 60.0);
+}
+
+TEST_F(AppControllerTest, LinesStillShownWhenTheMeetingResumesAreNotWrittenAgain) {
+    initialize();
+    showZoomCaption("Ana", "Hello everyone");
+    advance(5s);
+    showZoomCaption("Ben", "Shall we start");
+    advance(2s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    // The same lines come back (the window was only hidden), then the meeting goes on.
+    showZoomCaption("Ana", "Hello everyone");
+    showZoomCaption("Ben", "Shall we start");
+    advance(5s);
+    ASSERT_EQ(stateKind(), CaptureState::Kind::capturing);
+    showZoomCaption("Cy", "Yes");
+    advance(2s);
+    controller->shutdown();
+    scheduler.runDue();
+    ASSERT_EQ(writers.size(), 1);
+    QStringList lines;
+    for (const CaptionEntry& entry : writers[0]->written)
+        lines.append(entry.speaker + QStringLiteral(": ") + entry.text);
+    EXPECT_EQ(lines, (QStringList{"Ana: Hello everyone", "Ben: Shall we start", "Cy: Yes"}));
 }
 
 TEST_F(AppControllerTest, CooldownExpiryFinalisesOnceNotifiesAndTheNextCaptionsStartANewMeeting) {
