@@ -386,6 +386,24 @@ QStringList AtspiTree::classList(const QHash<QString, QString>& attributes) {
     return attributes.value(QStringLiteral("class")).split(blanks, Qt::SkipEmptyParts);
 }
 
+bool AtspiTree::hasClass(const QHash<QString, QString>& attributes, const QString& name) {
+    const auto found = attributes.constFind(QStringLiteral("class"));
+    if (found == attributes.constEnd() || name.isEmpty())
+        return false;
+    const QString& classes = *found;
+    // The separators of classList: ASCII white space.
+    auto blank = [&](qsizetype i) {
+        const char16_t c = classes.at(i).unicode();
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    };
+    for (qsizetype at = classes.indexOf(name); at >= 0; at = classes.indexOf(name, at + 1)) {
+        const qsizetype end = at + name.size();
+        if ((at == 0 || blank(at - 1)) && (end == classes.size() || blank(end)))
+            return true;
+    }
+    return false;
+}
+
 AXReadResult AtspiTree::read(const AXElement& element, const QString& attribute) {
     if (!start())
         return failure(AXErrorCode::cannotComplete);

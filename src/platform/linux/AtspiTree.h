@@ -67,6 +67,9 @@ public:
     static QString nodeIdentifier(AtspiAccessible* object);
     // The HTML class attribute as a list of class names.
     static QStringList classList(const QHash<QString, QString>& attributes);
+    // Whether `name` is one of the class names: classList without building the list, as every
+    // scan asks it of every node of the page.
+    static bool hasClass(const QHash<QString, QString>& attributes, const QString& name);
 
 private:
     struct JobMemo;

@@ -119,7 +119,7 @@ bool AtspiWebSearch::matches(Known& known, const BrowserCaptionTarget& target) {
     }
     case BrowserCaptionTarget::Kind::domClass: {
         const auto& attributes = attributesOf(known);
-        return attributes && AtspiTree::classList(*attributes).contains(target.text);
+        return attributes && AtspiTree::hasClass(*attributes, target.text);
     }
     case BrowserCaptionTarget::Kind::childDOMIdentifier:
         // Matched through the identified child (see firstMatch).
