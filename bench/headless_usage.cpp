@@ -97,6 +97,8 @@ window.talk = setInterval(() => {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The harness's accessibility thread owns GLib's main context.
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(5, atoi(argv[1])) : 60;
     const int pageNodes = argc > 2 ? std::max(0, atoi(argv[2])) : 2000;
