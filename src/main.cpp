@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -17,8 +18,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
 
     const QStringList arguments = app.arguments();
-    if (arguments.value(1) == QLatin1String("replay"))
+    if (arguments.value(1) == QLatin1String("replay")) {
+        // Per-poll diagnostics would drown the output; QT_LOGGING_RULES still turns them on.
+        QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
         return velmora::ReplayCommand::run(arguments.mid(1));
+    }
     if (arguments.value(1) == QLatin1String("probe"))
         return velmora::BrowserProbe::command(arguments.mid(2));
     if (arguments.contains(QLatin1String("--headless")))

@@ -6,7 +6,6 @@
 #include <QCommandLineParser>
 #include <QCoroTask>
 #include <QDir>
-#include <QLoggingCategory>
 
 namespace velmora {
 
@@ -94,9 +93,6 @@ int ReplayCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         return fail(exitBadInput, QStringLiteral("unknown format \"%1\" (markdown or plainText)")
                                       .arg(parser.value(formatOption)));
     }
-
-    // Per-poll diagnostics would drown the output; QT_LOGGING_RULES still turns them on.
-    QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
 
     SnapshotReplay::Options options;
     options.snapshotsPath = parser.positionalArguments().front();
