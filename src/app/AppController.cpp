@@ -469,12 +469,8 @@ QCoro::Task<> AppController::expireCooldown() {
     if (!co_await finalize)
         co_return;
     qCInfo(lcApp, "Cooldown expired, writer finalized");
-    auto pathTask = writer->transcriptPath();
-    if (const auto path = co_await pathTask) {
-        auto show = services_.notifications.showTranscriptSaved(*path);
-        co_await show;
-    }
-    finalizeMeetingRecord();
+    auto announce = announceSavedAndFinalizeRecord(writer);
+    co_await announce;
 }
 
 std::shared_ptr<TranscriptWriting> AppController::handleSessionResume(CaptionSource source) {
@@ -545,12 +541,8 @@ QCoro::Task<> AppController::stopCapture() {
         auto finalize = finalizeWriter(writer, errorLog);
         if (co_await finalize) {
             qCInfo(lcApp, "Writer finalized (explicit stop)");
-            auto pathTask = writer->transcriptPath();
-            if (const auto path = co_await pathTask) {
-                auto show = services_.notifications.showTranscriptSaved(*path);
-                co_await show;
-            }
-            finalizeMeetingRecord();
+            auto announce = announceSavedAndFinalizeRecord(writer);
+            co_await announce;
         }
     }
     resetCaptureState(false);
@@ -560,6 +552,16 @@ QCoro::Task<> AppController::stopCapture() {
         appState_.setCaptureState(CaptureState::stopped());
     qCInfo(lcApp, "Capture stopped");
     startMonitoring();
+}
+
+QCoro::Task<> AppController::announceSavedAndFinalizeRecord(
+    std::shared_ptr<TranscriptWriting> writer) {
+    auto pathTask = writer->transcriptPath();
+    if (const auto path = co_await pathTask) {
+        auto show = services_.notifications.showTranscriptSaved(*path);
+        co_await show;
+    }
+    finalizeMeetingRecord();
 }
 
 void AppController::finalizeMeetingRecord() {

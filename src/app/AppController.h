@@ -86,6 +86,8 @@ private:
     // Finalises a writer; true on success (failures are logged with `errorLog`).
     static QCoro::Task<bool> finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
                                             const char* errorLog);
+    // "Transcript Saved" for the writer's file (when it has one), then the record's duration.
+    QCoro::Task<> announceSavedAndFinalizeRecord(std::shared_ptr<TranscriptWriting> writer);
     void finalizeMeetingRecord();
     void wireMonitor(CaptionSourceMonitor& monitor, CaptionSource source);
     // Runs `work` on the next turn of the main loop if the controller still exists.
