@@ -1,7 +1,9 @@
 #include "capture/TranscriptWriter.h"
 
 #include "capture/FileError.h"
+#include "capture/Graphemes.h"
 #include "capture/Logging.h"
+#include "capture/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,8 +35,11 @@ QString createUniqueFile(const QString& directory, const QString& name, const QS
                             .arg(QDir::toNativeSeparators(temporary.fileName()),
                                  temporary.errorString()));
     }
-    temporary.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                             QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (!PrivateFiles::restrict(temporary)) {
+        throw FileError(QStringLiteral("Cannot make %1 private: %2")
+                            .arg(QDir::toNativeSeparators(temporary.fileName()),
+                                 temporary.errorString()));
+    }
     const QString temporaryPath = temporary.fileName(); // also gives an unnamed file its name
     temporary.close();
 
@@ -257,8 +262,7 @@ void TranscriptWriter::finalizeOnQueue(const QDateTime& now) {
             continue;
         QSaveFile output(path);
         const QByteArray bytes = finalized.toUtf8();
-        if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() ||
-            !output.commit())
+        if (!PrivateFiles::open(output) || output.write(bytes) != bytes.size() || !output.commit())
             fail(output.errorString());
     }
     qCInfo(lcWriter, "Finalized (duration: %s)",

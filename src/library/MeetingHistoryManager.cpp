@@ -1,6 +1,8 @@
 #include "library/MeetingHistoryManager.h"
 
+#include "capture/FileError.h"
 #include "capture/Logging.h"
+#include "capture/PrivateFiles.h"
 #include "capture/SerialQueue.h"
 
 #include <QDir>
@@ -10,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 #include <QTimeZone>
 #include <QUrl>
@@ -417,10 +418,10 @@ void MeetingHistoryManager::save() {
                           "a date or duration is not a finite number");
                 return;
             }
-            QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-                qCWarning(lcHistory, "Failed to save meeting history: %s",
-                          qUtf8Printable(file.errorString()));
+            try {
+                PrivateFiles::write(path, json);
+            } catch (const FileError& error) {
+                qCWarning(lcHistory, "Failed to save meeting history: %s", error.what());
             }
         },
         [] {});
