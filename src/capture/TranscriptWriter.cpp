@@ -79,18 +79,12 @@ TranscriptWriter::~TranscriptWriter() = default;
 QString TranscriptWriter::sanitizeTitle(const QString& title) {
     QString sanitized;
     bool inRun = false;
-    for (auto it = title.cbegin(); it != title.cend();) {
-        // Whole code points, so letters outside the BMP are kept as well.
-        const qsizetype start = it - title.cbegin();
-        char32_t codePoint = it->unicode();
-        qsizetype length = 1;
-        if (it->isHighSurrogate() && it + 1 != title.cend() && (it + 1)->isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(*it, *(it + 1));
-            length = 2;
-        }
-        it += length;
-        if (QChar::isLetterOrNumber(codePoint)) {
-            sanitized += QStringView(title).mid(start, length);
+    // Whole user-perceived characters: a letter keeps its combining accents and vowel signs.
+    const std::vector<qint32> starts = Graphemes::segment(title);
+    for (size_t i = 0; i + 1 < starts.size(); ++i) {
+        const QStringView character = QStringView(title).mid(starts[i], starts[i + 1] - starts[i]);
+        if (QChar::isLetterOrNumber(character.toUcs4().value(0))) {
+            sanitized += character;
             inRun = false;
         } else if (!inRun) {
             sanitized += QLatin1Char('-');

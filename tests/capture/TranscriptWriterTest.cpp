@@ -54,6 +54,9 @@ TEST_F(TranscriptWriterTest, TitlesAndFileNames) {
     EXPECT_EQ(TranscriptWriter::sanitizeTitle("?! ..."), "");
     EXPECT_EQ(TranscriptWriter::sanitizeTitle("  leading--and trailing  "), "-leading-and-trailing");
     EXPECT_EQ(TranscriptWriter::sanitizeTitle("Réunion 会议 𝐀𝐁 № 5"), "Réunion-会议-𝐀𝐁-5");
+    // Accents typed as combining marks and vowel signs stay with their letters.
+    EXPECT_EQ(TranscriptWriter::sanitizeTitle(QStringLiteral("Cafe\u0301 sync")), QStringLiteral("Cafe\u0301-sync"));
+    EXPECT_EQ(TranscriptWriter::sanitizeTitle("हिंदी बैठक"), "हिंदी-बैठक");
 
     const QDateTime start(QDate(2026, 3, 14), QTime(9, 30, 5), QTimeZone::utc());
     EXPECT_EQ(TranscriptWriter::fileName(start, QString("Teams"), "md"), "2026-03-14_09-30-05_Teams.md");
