@@ -1,12 +1,11 @@
 #include "app/AppController.h"
 
 #include "app/AppState.h"
+#include "app/Logging.h"
 #include "app/NotificationService.h"
 #include "app/OutputDirectoryProvider.h"
 #include "capture/FileError.h"
-#include "capture/Logging.h"
 #include "capture/PrivateFiles.h"
-#include "capture/ReaderEnvironment.h"
 #include "capture/Scheduler.h"
 #include "capture/SessionCoordinator.h"
 #include "capture/VelmoraError.h"
@@ -20,6 +19,7 @@
 #include "sources/BrowserZoomCaptionReader.h"
 #include "sources/NativeAppCaptionMonitor.h"
 #include "sources/NativeAppMonitorConfig.h"
+#include "sources/ReaderEnvironment.h"
 #include "sources/TeamsCaptionReader.h"
 #include "sources/ZoomCaptionReader.h"
 

@@ -1,9 +1,9 @@
 #include "library/MeetingHistoryManager.h"
 
 #include "capture/FileError.h"
-#include "capture/Logging.h"
 #include "capture/PrivateFiles.h"
 #include "capture/SerialQueue.h"
+#include "library/Logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "library/MeetingNotesManager.h"
 
 #include "capture/FileError.h"
-#include "capture/Logging.h"
 #include "capture/PrivateFiles.h"
+#include "library/Logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,12 @@
 #include "platform/linux/HeadlessCommand.h"
 
+#include "app/CompositionRoot.h"
 #include "capture/CaptionSource.h"
 #include "capture/FileError.h"
 #include "capture/PrivateFiles.h"
 #include "capture/VelmoraError.h"
 #include "platform/linux/A11yStatus.h"
-#include "platform/linux/CompositionRoot.h"
+#include "platform/linux/LinuxPlatform.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -103,7 +104,8 @@ int HeadlessCommand::run(const QStringList& arguments) {
         outputDirectory = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     }
 
-    CompositionRoot root(outputDirectory);
+    LinuxPlatform platform;
+    CompositionRoot root(platform.platform(), outputDirectory);
     AppState& state = root.appState();
     AppController& controller = root.controller();
     QObject::connect(&controller, &AppController::meetingFinalized, &controller,
