@@ -9,6 +9,7 @@
 #include "fakes/FakeReaderEnvironment.h"
 #include "fakes/FakeTranscriptWriter.h"
 #include "fakes/HeldCalls.h"
+#include "fakes/HoldableExecutor.h"
 #include "fakes/ImmediateExecutor.h"
 #include "fakes/LogCapture.h"
 #include "fakes/QtPrinters.h"
@@ -55,6 +56,7 @@ protected:
     AppState state;
     QList<std::shared_ptr<FakeTranscriptWriter>> writers;
     HeldCalls writerCalls;
+    HoldableExecutor axQueue; // the accessibility thread, busy when held
     bool failNextCreation = false;
     bool writersCreateFiles = false;
     std::unique_ptr<MeetingLibrary> library;
@@ -74,7 +76,7 @@ protected:
         controller.reset();
         library = std::make_unique<MeetingLibrary>(output, std::move(histories));
         AppControllerServices services{state, formats, notifications, *library, clock, ax,
-                                       queue, scheduler, pidCache, browsers};
+                                       axQueue, scheduler, pidCache, browsers};
         services.makeWriter = [this](const QString& directory, const Clock&, const QString& title,
                                      const QList<std::shared_ptr<const TranscriptFormatter>>&) {
             auto writer = std::make_shared<FakeTranscriptWriter>(
@@ -89,6 +91,7 @@ protected:
     }
 
     ~AppControllerTest() override {
+        axQueue.release();
         writerCalls.open();
         notifications.permissionCalls.open();
         notifications.shownCalls.open();
@@ -511,6 +514,28 @@ TEST_F(AppControllerTest, AnAppThatQuitsWhileItsCaptureStartsFailsCleanlyAndMoni
     advance(5s);
     EXPECT_EQ(controller->phase(), CapturePhase::capturing);
     EXPECT_EQ(writers.size(), 2);
+}
+
+TEST_F(AppControllerTest, AStopWhileTheReaderWaitsForABusyAccessibilityThreadFinalisesOnce) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    ASSERT_EQ(controller->phase(), CapturePhase::capturing);
+    axQueue.hold(); // a long browser scan occupies the accessibility thread
+    advance(1s);    // the reader's next poll waits behind it
+    ASSERT_GT(axQueue.pendingCount(), 0u);
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    axQueue.release();
+    scheduler.runDue();
+    advance(10s);
+    ASSERT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_EQ(state.lastCompletedMeetingID(), history.stored[0].id);
+    EXPECT_EQ(controller->phase(), CapturePhase::monitoring);
+    EXPECT_TRUE(controller->isMonitoring());
 }
 
 // ---- finalisation ---------------------------------------------------------------------------
