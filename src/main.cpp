@@ -1,4 +1,5 @@
 #include "app/ReplayCommand.h"
+#include "app/SearchCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
         QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
         return velmora::ReplayCommand::run(arguments.mid(1));
     }
+    if (arguments.value(1) == QLatin1String("search"))
+        return velmora::SearchCommand::run(arguments.mid(1));
     if (arguments.value(1) == QLatin1String("probe"))
         return velmora::BrowserProbe::command(arguments.mid(2));
     if (arguments.contains(QLatin1String("--headless")))
@@ -48,6 +51,9 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(QStringLiteral("probe"),
                                  QStringLiteral("velmora probe [--json]: what Velmora sees in the "
                                                 "running browsers right now."));
+    parser.addPositionalArgument(QStringLiteral("search"),
+                                 QStringLiteral("velmora search QUERY [--json] [--limit N] [--output-dir DIR]: "
+                                                "search every meeting's transcript, notes and summary."));
     parser.process(app);
     parser.showHelp(0);
 }
