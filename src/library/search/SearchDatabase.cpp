@@ -173,7 +173,7 @@ bool SearchDatabase::createSchema() {
                        "kind INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL)"),
         QStringLiteral("CREATE TABLE entries(id INTEGER PRIMARY KEY, file TEXT NOT NULL, "
                        "meeting TEXT NOT NULL, kind INTEGER NOT NULL, ordinal INTEGER NOT NULL, "
-                       "speaker TEXT NOT NULL, time TEXT, section TEXT, body TEXT NOT NULL)"),
+                       "speaker TEXT, time TEXT, section TEXT, body TEXT NOT NULL)"),
         QStringLiteral("CREATE INDEX entries_by_file ON entries(file)"),
         // Contentless: the text is kept once, in `entries`.
         QStringLiteral("CREATE VIRTUAL TABLE entries_fts USING fts5(speaker, body, content='', "
@@ -201,6 +201,13 @@ bool SearchDatabase::createSchema() {
     return db.commit();
 }
 
+bool SearchDatabase::run(QSqlQuery& query) {
+    if (query.exec())
+        return true;
+    lastError_ = query.lastError();
+    return false;
+}
+
 void SearchDatabase::noteFailure(const QString& what, const QString& detail) {
     qCWarning(lcSearch, "Search index: %s failed: %s", qUtf8Printable(what), qUtf8Printable(detail));
 }
@@ -211,7 +218,7 @@ bool SearchDatabase::removeFileEntries(const QString& name) {
     rows.setForwardOnly(true);
     rows.prepare(QStringLiteral("SELECT id, speaker, body FROM entries WHERE file = ?"));
     rows.addBindValue(name);
-    if (!rows.exec())
+    if (!run(rows))
         return false;
     // A contentless word table forgets a row only when told the words it indexed.
     QSqlQuery forget(db);
@@ -221,7 +228,7 @@ bool SearchDatabase::removeFileEntries(const QString& name) {
         forget.addBindValue(rows.value(0));
         forget.addBindValue(SearchText::indexedForm(rows.value(1).toString()));
         forget.addBindValue(SearchText::indexedForm(rows.value(2).toString()));
-        if (!forget.exec())
+        if (!run(forget))
             return false;
     }
     QSqlQuery drop(db);
@@ -230,7 +237,7 @@ bool SearchDatabase::removeFileEntries(const QString& name) {
     QSqlQuery dropFile(db);
     dropFile.prepare(QStringLiteral("DELETE FROM files WHERE name = ?"));
     dropFile.addBindValue(name);
-    return drop.exec() && dropFile.exec();
+    return run(drop) && run(dropFile);
 }
 
 bool SearchDatabase::indexFile(const QString& name, const QUuid& meeting, int kind, const QString& path,
@@ -264,12 +271,12 @@ bool SearchDatabase::indexFile(const QString& name, const QUuid& meeting, int ki
         insert.addBindValue(entry.time ? entry.time->toString(QStringLiteral("HH:mm:ss")) : QVariant());
         insert.addBindValue(entry.section.isEmpty() ? QVariant() : QVariant(entry.section));
         insert.addBindValue(entry.text);
-        if (!insert.exec())
+        if (!run(insert))
             return false;
         insertWords.addBindValue(insert.lastInsertId());
         insertWords.addBindValue(SearchText::indexedForm(entry.speaker));
         insertWords.addBindValue(SearchText::indexedForm(entry.text));
-        if (!insertWords.exec())
+        if (!run(insertWords))
             return false;
     }
     QSqlQuery record(db);
@@ -279,7 +286,7 @@ bool SearchDatabase::indexFile(const QString& name, const QUuid& meeting, int ki
     record.addBindValue(kind);
     record.addBindValue(state.size);
     record.addBindValue(state.modifiedNs);
-    if (!record.exec())
+    if (!run(record))
         return false;
     ++report.filesIndexed;
     report.entriesIndexed += static_cast<int>(entries.size());
@@ -310,7 +317,7 @@ bool SearchDatabase::syncMeetings(const QList<MeetingRecord>& records, SyncRepor
         upsert.addBindValue(id);
         upsert.addBindValue(value.first);
         upsert.addBindValue(value.second);
-        if (!upsert.exec())
+        if (!run(upsert))
             return false;
         report.meetingsChanged = true;
     }
@@ -319,7 +326,7 @@ bool SearchDatabase::syncMeetings(const QList<MeetingRecord>& records, SyncRepor
     drop.prepare(QStringLiteral("DELETE FROM meetings WHERE id = ?"));
     for (auto it = indexed.cbegin(); it != indexed.cend(); ++it) {
         drop.addBindValue(it.key());
-        if (!drop.exec())
+        if (!run(drop))
             return false;
         report.meetingsChanged = true;
     }
@@ -373,6 +380,7 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
     QSqlQuery indexedFiles(db);
     if (!indexedFiles.exec(QStringLiteral("SELECT name, meeting, kind, size, modified FROM files")))
         return fail(QStringLiteral("reading the indexed files"), indexedFiles.lastError());
+    lastError_ = QSqlError();
     struct Indexed {
         QString meeting;
         int kind;
@@ -407,18 +415,18 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
         }
         indexed.remove(it.key());
         if (!indexFile(it.key(), it->meeting, it->kind, it->path, *state, report) || !step())
-            return fail(QStringLiteral("indexing %1").arg(it.key()), db.lastError());
+            return fail(QStringLiteral("indexing %1").arg(it.key()), lastError_.isValid() ? lastError_ : db.lastError());
     }
     // Indexed files that no record names any more, or that are gone from the disk.
     for (auto it = indexed.cbegin(); it != indexed.cend(); ++it) {
         if (!removeFileEntries(it.key()) || !step())
-            return fail(QStringLiteral("removing %1").arg(it.key()), db.lastError());
+            return fail(QStringLiteral("removing %1").arg(it.key()), lastError_.isValid() ? lastError_ : db.lastError());
         ++report.filesRemoved;
     }
     if (!syncMeetings(records, report))
-        return fail(QStringLiteral("updating the meetings"), db.lastError());
+        return fail(QStringLiteral("updating the meetings"), lastError_.isValid() ? lastError_ : db.lastError());
     if (!db.commit())
-        return fail(QStringLiteral("saving the index"), db.lastError());
+        return fail(QStringLiteral("saving the index"), lastError_.isValid() ? lastError_ : db.lastError());
     return report;
 }
 

@@ -4,7 +4,10 @@
 #include "library/search/SearchQuery.h"
 #include "library/search/SearchResult.h"
 
+#include <QSqlError>
 #include <QString>
+
+class QSqlQuery;
 
 namespace velmora {
 
@@ -58,6 +61,7 @@ private:
     void close();
     void setAside();
     bool exec(const QString& sql);
+    bool run(QSqlQuery& query); // keeps the error of a failed statement in lastError_
     bool removeFileEntries(const QString& name);
     bool indexFile(const QString& name, const QUuid& meeting, int kind, const QString& path,
                    const FileState& state, SyncReport& report);
@@ -69,6 +73,7 @@ private:
     QString connectionName_;
     bool open_ = false;
     std::optional<QString> setAside_;
+    QSqlError lastError_;
 };
 
 } // namespace velmora

@@ -147,7 +147,10 @@ QString SearchQuery::matchExpression() const {
         QStringList strings;
         for (const SearchTerm& term : terms) {
             QString string = ftsString(term.text);
-            if (term.kind == SearchTerm::Kind::prefix)
+            // A lone character of a script without spaces is only indexed inside its pairs.
+            const QString folded = SearchText::foldedForm(term.text);
+            const bool loneUnspaced = folded.size() == 1 && SearchText::isUnspacedScript(folded.front().unicode());
+            if (term.kind == SearchTerm::Kind::prefix || loneUnspaced)
                 string += QLatin1String(" *");
             strings.append(string);
         }
