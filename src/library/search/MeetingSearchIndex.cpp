@@ -116,13 +116,18 @@ QCoro::Task<SearchOutcome> MeetingSearchIndex::search(const QString& text, int l
         co_return SearchOutcome{{}, query.error};
     auto job = queue_->run([this, query, limit] { return database().search(query, limit); });
     SearchOutcome outcome = co_await job;
+    // A damaged index is rebuilt by the next sync; ask for it now.
+    if (!outcome.error.isEmpty())
+        requestSync(Duration::zero());
     co_return outcome;
 }
 
 void MeetingSearchIndex::afterSync(const QList<MeetingRecord>& records, const SearchDatabase::SyncReport& report) {
     watchLiveTranscripts(records);
-    if (report.failed)
-        qCWarning(lcSearch, "Search index sync incomplete; it is retried at the next change");
+    if (report.failed) {
+        qCWarning(lcSearch, "Search index sync incomplete; trying again");
+        requestSync(report.indexDamaged ? Duration::zero() : retryDelay);
+    }
     if (report.changed())
         emit indexChanged();
 }

@@ -33,6 +33,8 @@ public:
     static constexpr Duration directoryDelay = std::chrono::milliseconds(250);
     // Waits this long after a live transcript grew.
     static constexpr Duration liveDelay = std::chrono::seconds(1);
+    // A sync that failed for another reason than a damaged index is tried again after this.
+    static constexpr Duration retryDelay = std::chrono::seconds(30);
     static constexpr int defaultLimit = 50;
 
     // `records` is read on the calling thread whenever a sync starts. `indexPath` defaults to

@@ -108,14 +108,18 @@ bool SearchDatabase::openAt(QString* error) {
             return false;
         }
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    db.setDatabaseName(indexPath_);
-    if (!db.open()) {
-        if (error)
+    {
+        // No handle may outlive this block: close() removes the connection.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        db.setDatabaseName(indexPath_);
+        open_ = db.open();
+        if (!open_ && error)
             *error = db.lastError().text();
+    }
+    if (!open_) {
+        close();
         return false;
     }
-    open_ = true;
     const bool ready = exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
                        exec(QStringLiteral("PRAGMA synchronous=NORMAL")) &&
                        (hasExpectedMeta() || ((!existed || QFileInfo(indexPath_).size() == 0) && createSchema()));
@@ -206,6 +210,20 @@ bool SearchDatabase::run(QSqlQuery& query) {
         return true;
     lastError_ = query.lastError();
     return false;
+}
+
+bool SearchDatabase::noteDamage(const QSqlError& error) {
+    if (error.nativeErrorCode() != sqliteCorrupt && error.nativeErrorCode() != sqliteNotADatabase)
+        return false;
+    damaged_ = true;
+    return true;
+}
+
+bool SearchDatabase::rebuildIfDamaged() {
+    if (!std::exchange(damaged_, false))
+        return true;
+    setAside();
+    return open();
 }
 
 void SearchDatabase::noteFailure(const QString& what, const QString& detail) {
@@ -335,7 +353,7 @@ bool SearchDatabase::syncMeetings(const QList<MeetingRecord>& records, SyncRepor
 
 SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& records) {
     SyncReport report;
-    if (!open_ && !open()) {
+    if (!rebuildIfDamaged() || (!open_ && !open())) {
         report.failed = true;
         return report;
     }
@@ -371,10 +389,7 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
         db.rollback();
         noteFailure(what, error.text());
         report.failed = true;
-        if (error.nativeErrorCode() == sqliteCorrupt || error.nativeErrorCode() == sqliteNotADatabase) {
-            setAside();
-            open();
-        }
+        report.indexDamaged = noteDamage(error);
         return report;
     };
     QSqlQuery indexedFiles(db);
@@ -436,7 +451,7 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
         outcome.error = query.error;
         return outcome;
     }
-    if (!open_ && !open()) {
+    if (!rebuildIfDamaged() || (!open_ && !open())) {
         outcome.error = QStringLiteral("The search index cannot be opened.");
         return outcome;
     }
@@ -466,8 +481,7 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
     if (!select.exec()) {
         const QSqlError error = select.lastError();
         noteFailure(QStringLiteral("search"), error.text());
-        if (error.nativeErrorCode() == sqliteCorrupt || error.nativeErrorCode() == sqliteNotADatabase) {
-            setAside();
+        if (noteDamage(error)) {
             outcome.error = QStringLiteral("The search index was damaged and is being rebuilt.");
         } else {
             outcome.error = QStringLiteral("The search could not run.");

@@ -41,10 +41,12 @@ public:
         int entriesIndexed = 0;
         bool meetingsChanged = false;
         bool failed = false;
+        bool indexDamaged = false; // the next sync starts a new index
         bool changed() const { return filesIndexed || filesRemoved || meetingsChanged; }
     };
     // Brings the index to `records` and their files: new or changed files (size or
-    // modification time) are read again, files and meetings that are gone leave it.
+    // modification time) are read again, files and meetings that are gone leave it. A sync
+    // that finds the file damaged fails; the next one starts a new index.
     SyncReport sync(const QList<MeetingRecord>& records);
 
     SearchOutcome search(const SearchQuery& query, int limit);
@@ -67,6 +69,10 @@ private:
                    const FileState& state, SyncReport& report);
     bool syncMeetings(const QList<MeetingRecord>& records, SyncReport& report);
     void noteFailure(const QString& what, const QString& detail);
+    // A damaged file is set aside at the start of the next sync or search, when no statement
+    // of this one holds the connection any more.
+    bool noteDamage(const QSqlError& error);
+    bool rebuildIfDamaged();
 
     QString indexPath_;
     QString outputDirectory_;
@@ -74,6 +80,7 @@ private:
     bool open_ = false;
     std::optional<QString> setAside_;
     QSqlError lastError_;
+    bool damaged_ = false;
 };
 
 } // namespace velmora
