@@ -16,6 +16,7 @@
 #include <QTimeZone>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
 
 #include <sys/stat.h>
@@ -31,6 +32,10 @@ const QString sqliteNotADatabase = QStringLiteral("26");
 // Files are committed in groups: one transaction per file would sync the disk thousands of
 // times in a first build; one for everything would keep a long build invisible.
 constexpr int filesPerTransaction = 64;
+constexpr int filesBeforeOptimizing = 200;
+// A word found in more entries than this is ranked among its newest matches only: ranking
+// costs a look-up per match, and a word that common says little about relevance anyway.
+constexpr int rankingWindow = 4000;
 
 QString uniqueConnectionName() {
     static std::atomic<int> counter{0};
@@ -121,6 +126,7 @@ bool SearchDatabase::openAt(QString* error) {
         return false;
     }
     const bool ready = exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
+                       exec(QStringLiteral("PRAGMA journal_size_limit=4194304")) &&
                        exec(QStringLiteral("PRAGMA synchronous=NORMAL")) &&
                        (hasExpectedMeta() || ((!existed || QFileInfo(indexPath_).size() == 0) && createSchema()));
     if (!ready) {
@@ -365,14 +371,20 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
     // The files of every record, by name (all live directly in the output directory). The
     // notes and summary written beside a transcript count even before the record links them.
     QHash<QString, Wanted> wanted;
+    QStringList order; // oldest meeting first, so newer entries get higher row ids
     const auto want = [&](const std::optional<QString>& path, const QUuid& meeting, SearchEntryKind kind) {
         if (!path || path->isEmpty())
             return;
         const QString name = lastComponent(*path);
-        if (!wanted.contains(name))
+        if (!wanted.contains(name)) {
             wanted.insert(name, {meeting, static_cast<int>(kind), QDir(outputDirectory_).filePath(name)});
+            order.append(name);
+        }
     };
-    for (const MeetingRecord& record : records) {
+    QList<MeetingRecord> oldestFirst = records;
+    std::stable_sort(oldestFirst.begin(), oldestFirst.end(),
+                     [](const MeetingRecord& a, const MeetingRecord& b) { return a.date < b.date; });
+    for (const MeetingRecord& record : oldestFirst) {
         want(record.transcriptPath, record.id, SearchEntryKind::transcript);
         want(record.notesPath ? record.notesPath
              : record.transcriptPath ? std::optional(MeetingNotesManager::notesPath(*record.transcriptPath))
@@ -417,7 +429,8 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
         pending = 0;
         return db.commit() && db.transaction();
     };
-    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+    for (const QString& name : order) {
+        const auto it = wanted.constFind(name);
         const std::optional<FileState> state = FileState::of(it->path);
         const auto known = indexed.constFind(it.key());
         const QString meeting = it->meeting.toString(QUuid::WithoutBraces).toUpper();
@@ -442,6 +455,11 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
         return fail(QStringLiteral("updating the meetings"), lastError_.isValid() ? lastError_ : db.lastError());
     if (!db.commit())
         return fail(QStringLiteral("saving the index"), lastError_.isValid() ? lastError_ : db.lastError());
+    // After a large build, one merged word index answers faster than many small segments.
+    if (report.filesIndexed >= filesBeforeOptimizing)
+        exec(QStringLiteral("INSERT INTO entries_fts(entries_fts) VALUES('optimize')"));
+    if (report.changed())
+        exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     return report;
 }
 
@@ -455,11 +473,15 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
         outcome.error = QStringLiteral("The search index cannot be opened.");
         return outcome;
     }
+    // Date filters must see every match; otherwise only the newest matches are ranked.
+    const bool filtered = query.after || query.before;
     QString sql = QStringLiteral(
+        "WITH hits AS (SELECT rowid AS id, bm25(entries_fts, 0.5, 1.0) AS score FROM entries_fts "
+        "WHERE entries_fts MATCH :match ORDER BY rowid DESC%1) "
         "SELECT e.meeting, e.kind, e.file, e.ordinal, e.speaker, e.time, e.section, e.body, m.date, "
-        "m.source, bm25(entries_fts, 0.5, 1.0) AS score "
-        "FROM entries_fts JOIN entries e ON e.id = entries_fts.rowid JOIN meetings m ON m.id = e.meeting "
-        "WHERE entries_fts MATCH :match");
+        "m.source, hits.score FROM hits JOIN entries e ON e.id = hits.id JOIN meetings m ON m.id = e.meeting "
+        "WHERE 1")
+                      .arg(filtered ? QString() : QStringLiteral(" LIMIT %1").arg(rankingWindow));
     // Dates are the local calendar days the user types: on or after `after`, before `before`.
     const auto startOfDay = [](const QDate& day) { return day.startOfDay().toMSecsSinceEpoch(); };
     if (query.after)
@@ -467,7 +489,7 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
     if (query.before)
         sql += QStringLiteral(" AND m.date < :before");
     // Relevance first; entries about as relevant come newest first.
-    sql += QStringLiteral(" ORDER BY round(score, 1), m.date DESC, e.file, e.ordinal LIMIT :limit");
+    sql += QStringLiteral(" ORDER BY round(hits.score, 1), m.date DESC, e.file, e.ordinal LIMIT :limit");
 
     QSqlQuery select(QSqlDatabase::database(connectionName_, false));
     select.setForwardOnly(true);

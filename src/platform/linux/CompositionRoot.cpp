@@ -8,6 +8,7 @@
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
 #include "library/MeetingHistoryManager.h"
+#include "library/search/MeetingSearchIndex.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxFileRevealer.h"
 #include "platform/linux/LinuxNotificationCenter.h"
@@ -34,8 +35,14 @@ CompositionRoot::CompositionRoot(std::optional<QString> outputDirectory)
     fileRevealer_ = std::make_unique<LinuxFileRevealer>();
     notifications_ = std::make_unique<NotificationManager>(*notificationCenter_, *fileRevealer_);
     history_ = std::make_unique<MeetingHistoryManager>(outputDirectory_->outputDirectory());
+    searchIndex_ = std::make_unique<MeetingSearchIndex>(
+        history_->directory(), [history = history_.get()] { return history->records(); }, *scheduler_);
     appState_ = std::make_unique<AppState>();
     appState_->configureZoom(zoom_.get());
+    // The meeting list is republished after every add, finalisation and deletion.
+    QObject::connect(appState_.get(), &AppState::visibleMeetingsChanged, searchIndex_.get(),
+                     &MeetingSearchIndex::historyChanged);
+    searchIndex_->start();
     controller_ = std::make_unique<AppController>(AppControllerServices{
         *appState_, *outputDirectory_, *formatSettings_, *notifications_, *history_, *clock_,
         *accessibility_, accessibility_->queue(), *scheduler_, *pidCache_, *browserCache_});

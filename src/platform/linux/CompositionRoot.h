@@ -16,6 +16,7 @@ class FormatSettingsManager;
 class LinuxFileRevealer;
 class LinuxNotificationCenter;
 class MeetingHistoryManager;
+class MeetingSearchIndex;
 class NotificationManager;
 class OutputDirectoryProvider;
 class PIDCache;
@@ -36,6 +37,7 @@ public:
     AtspiAccessibility& accessibility() { return *accessibility_; }
     OutputDirectoryProvider& outputDirectory() { return *outputDirectory_; }
     QSettings& settings() { return settings_; }
+    MeetingSearchIndex& searchIndex() { return *searchIndex_; }
 
 private:
     QSettings settings_;
@@ -51,6 +53,7 @@ private:
     std::unique_ptr<LinuxFileRevealer> fileRevealer_;
     std::unique_ptr<NotificationManager> notifications_;
     std::unique_ptr<MeetingHistoryManager> history_;
+    std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads history_
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;
 };
