@@ -179,11 +179,13 @@ bool SearchDatabase::createSchema() {
         QStringLiteral("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
         QStringLiteral("CREATE TABLE meetings(id TEXT PRIMARY KEY, date INTEGER NOT NULL, "
                        "source TEXT NOT NULL)"),
-        QStringLiteral("CREATE TABLE files(name TEXT PRIMARY KEY, meeting TEXT NOT NULL, "
-                       "kind INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL)"),
-        QStringLiteral("CREATE TABLE entries(id INTEGER PRIMARY KEY, file TEXT NOT NULL, "
-                       "meeting TEXT NOT NULL, kind INTEGER NOT NULL, ordinal INTEGER NOT NULL, "
-                       "speaker TEXT, time TEXT, section TEXT, body TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE files(id INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, "
+                       "meeting TEXT NOT NULL, kind INTEGER NOT NULL, size INTEGER NOT NULL, "
+                       "modified INTEGER NOT NULL)"),
+        // Hundreds of thousands of rows: the file by number, the time as seconds of the day.
+        QStringLiteral("CREATE TABLE entries(id INTEGER PRIMARY KEY, file INTEGER NOT NULL, "
+                       "ordinal INTEGER NOT NULL, speaker TEXT, time INTEGER, section TEXT, "
+                       "body TEXT NOT NULL)"),
         QStringLiteral("CREATE INDEX entries_by_file ON entries(file)"),
         // Contentless: the text is kept once, in `entries`.
         QStringLiteral("CREATE VIRTUAL TABLE entries_fts USING fts5(speaker, body, content='', "
@@ -240,7 +242,8 @@ bool SearchDatabase::removeFileEntries(const QString& name) {
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
-    rows.prepare(QStringLiteral("SELECT id, speaker, body FROM entries WHERE file = ?"));
+    rows.prepare(QStringLiteral(
+        "SELECT id, speaker, body FROM entries WHERE file = (SELECT id FROM files WHERE name = ?)"));
     rows.addBindValue(name);
     if (!run(rows))
         return false;
@@ -256,7 +259,7 @@ bool SearchDatabase::removeFileEntries(const QString& name) {
             return false;
     }
     QSqlQuery drop(db);
-    drop.prepare(QStringLiteral("DELETE FROM entries WHERE file = ?"));
+    drop.prepare(QStringLiteral("DELETE FROM entries WHERE file = (SELECT id FROM files WHERE name = ?)"));
     drop.addBindValue(name);
     QSqlQuery dropFile(db);
     dropFile.prepare(QStringLiteral("DELETE FROM files WHERE name = ?"));
@@ -280,19 +283,26 @@ bool SearchDatabase::indexFile(const QString& name, const QUuid& meeting, int ki
     if (!removeFileEntries(name))
         return false;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    QSqlQuery record(db);
+    record.prepare(QStringLiteral("INSERT INTO files(name, meeting, kind, size, modified) VALUES (?, ?, ?, ?, ?)"));
+    record.addBindValue(name);
+    record.addBindValue(meeting.toString(QUuid::WithoutBraces).toUpper());
+    record.addBindValue(kind);
+    record.addBindValue(state.size);
+    record.addBindValue(state.modifiedNs);
+    if (!run(record))
+        return false;
+    const QVariant fileID = record.lastInsertId();
     QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO entries(file, meeting, kind, ordinal, speaker, time, "
-                                  "section, body) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    insert.prepare(QStringLiteral("INSERT INTO entries(file, ordinal, speaker, time, section, body) "
+                                  "VALUES (?, ?, ?, ?, ?, ?)"));
     QSqlQuery insertWords(db);
     insertWords.prepare(QStringLiteral("INSERT INTO entries_fts(rowid, speaker, body) VALUES (?, ?, ?)"));
-    const QString meetingText = meeting.toString(QUuid::WithoutBraces).toUpper();
     for (const IndexedEntry& entry : entries) {
-        insert.addBindValue(name);
-        insert.addBindValue(meetingText);
-        insert.addBindValue(kind);
+        insert.addBindValue(fileID);
         insert.addBindValue(entry.ordinal);
         insert.addBindValue(entry.speaker);
-        insert.addBindValue(entry.time ? entry.time->toString(QStringLiteral("HH:mm:ss")) : QVariant());
+        insert.addBindValue(entry.time ? QVariant(entry.time->msecsSinceStartOfDay() / 1000) : QVariant());
         insert.addBindValue(entry.section.isEmpty() ? QVariant() : QVariant(entry.section));
         insert.addBindValue(entry.text);
         if (!run(insert))
@@ -303,15 +313,6 @@ bool SearchDatabase::indexFile(const QString& name, const QUuid& meeting, int ki
         if (!run(insertWords))
             return false;
     }
-    QSqlQuery record(db);
-    record.prepare(QStringLiteral("INSERT INTO files(name, meeting, kind, size, modified) VALUES (?, ?, ?, ?, ?)"));
-    record.addBindValue(name);
-    record.addBindValue(meetingText);
-    record.addBindValue(kind);
-    record.addBindValue(state.size);
-    record.addBindValue(state.modifiedNs);
-    if (!run(record))
-        return false;
     ++report.filesIndexed;
     report.entriesIndexed += static_cast<int>(entries.size());
     return true;
@@ -478,8 +479,9 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
     QString sql = QStringLiteral(
         "WITH hits AS (SELECT rowid AS id, bm25(entries_fts, 0.5, 1.0) AS score FROM entries_fts "
         "WHERE entries_fts MATCH :match ORDER BY rowid DESC%1) "
-        "SELECT e.meeting, e.kind, e.file, e.ordinal, e.speaker, e.time, e.section, e.body, m.date, "
-        "m.source, hits.score FROM hits JOIN entries e ON e.id = hits.id JOIN meetings m ON m.id = e.meeting "
+        "SELECT f.meeting, f.kind, f.name, e.ordinal, e.speaker, e.time, e.section, e.body, m.date, "
+        "m.source, hits.score FROM hits JOIN entries e ON e.id = hits.id JOIN files f ON f.id = e.file "
+        "JOIN meetings m ON m.id = f.meeting "
         "WHERE 1")
                       .arg(filtered ? QString() : QStringLiteral(" LIMIT %1").arg(rankingWindow));
     // Dates are the local calendar days the user types: on or after `after`, before `before`.
@@ -489,7 +491,7 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
     if (query.before)
         sql += QStringLiteral(" AND m.date < :before");
     // Relevance first; entries about as relevant come newest first.
-    sql += QStringLiteral(" ORDER BY round(hits.score, 1), m.date DESC, e.file, e.ordinal LIMIT :limit");
+    sql += QStringLiteral(" ORDER BY round(hits.score, 1), m.date DESC, f.name, e.ordinal LIMIT :limit");
 
     QSqlQuery select(QSqlDatabase::database(connectionName_, false));
     select.setForwardOnly(true);
@@ -518,7 +520,7 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
         result.ordinal = select.value(3).toInt();
         result.speaker = select.value(4).toString();
         if (!select.value(5).isNull())
-            result.time = QTime::fromString(select.value(5).toString(), QStringLiteral("HH:mm:ss"));
+            result.time = QTime(0, 0).addSecs(select.value(5).toInt());
         result.section = select.value(6).toString();
         result.snippet = SearchSnippet::make(select.value(7).toString(), query.terms);
         result.meetingDate = QDateTime::fromMSecsSinceEpoch(select.value(8).toLongLong(), Qt::UTC);
@@ -532,9 +534,9 @@ SearchOutcome SearchDatabase::search(const SearchQuery& query, int limit) {
 QStringList SearchDatabase::dump() const {
     QStringList rows;
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.exec(QStringLiteral("SELECT e.file, e.meeting, e.kind, e.ordinal, e.speaker, e.time, e.section, "
-                              "e.body, m.date, m.source FROM entries e LEFT JOIN meetings m ON m.id = e.meeting "
-                              "ORDER BY e.file, e.ordinal"));
+    query.exec(QStringLiteral("SELECT f.name, f.meeting, f.kind, e.ordinal, e.speaker, e.time, e.section, "
+                              "e.body, m.date, m.source FROM entries e JOIN files f ON f.id = e.file "
+                              "LEFT JOIN meetings m ON m.id = f.meeting ORDER BY f.name, e.ordinal"));
     while (query.next()) {
         QStringList fields;
         for (int i = 0; i < 10; ++i)
