@@ -1,6 +1,6 @@
 #include "library/search/MeetingSearchIndex.h"
 
-#include "capture/Logging.h"
+#include "library/search/Logging.h"
 #include "capture/SerialQueue.h"
 #include "library/search/SearchQuery.h"
 

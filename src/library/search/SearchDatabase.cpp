@@ -1,6 +1,6 @@
 #include "library/search/SearchDatabase.h"
 
-#include "capture/Logging.h"
+#include "library/search/Logging.h"
 #include "library/MeetingNotesManager.h"
 #include "library/search/SearchDocumentReader.h"
 #include "library/search/SearchText.h"
