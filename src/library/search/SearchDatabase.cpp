@@ -216,7 +216,7 @@ bool SearchDatabase::createSchema() {
 bool SearchDatabase::run(QSqlQuery& query) {
     if (query.exec())
         return true;
-    lastError_ = query.lastError();
+    lastError_ = std::make_shared<QSqlError>(query.lastError());
     return false;
 }
 
@@ -408,7 +408,7 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
     QSqlQuery indexedFiles(db);
     if (!indexedFiles.exec(QStringLiteral("SELECT name, meeting, kind, size, modified FROM files")))
         return fail(QStringLiteral("reading the indexed files"), indexedFiles.lastError());
-    lastError_ = QSqlError();
+    lastError_.reset();
     struct Indexed {
         QString meeting;
         int kind;
@@ -444,18 +444,18 @@ SearchDatabase::SyncReport SearchDatabase::sync(const QList<MeetingRecord>& reco
         }
         indexed.remove(it.key());
         if (!indexFile(it.key(), it->meeting, it->kind, it->path, *state, report) || !step())
-            return fail(QStringLiteral("indexing %1").arg(it.key()), lastError_.isValid() ? lastError_ : db.lastError());
+            return fail(QStringLiteral("indexing %1").arg(it.key()), lastError_ ? *lastError_ : db.lastError());
     }
     // Indexed files that no record names any more, or that are gone from the disk.
     for (auto it = indexed.cbegin(); it != indexed.cend(); ++it) {
         if (!removeFileEntries(it.key()) || !step())
-            return fail(QStringLiteral("removing %1").arg(it.key()), lastError_.isValid() ? lastError_ : db.lastError());
+            return fail(QStringLiteral("removing %1").arg(it.key()), lastError_ ? *lastError_ : db.lastError());
         ++report.filesRemoved;
     }
     if (!syncMeetings(records, report))
-        return fail(QStringLiteral("updating the meetings"), lastError_.isValid() ? lastError_ : db.lastError());
+        return fail(QStringLiteral("updating the meetings"), lastError_ ? *lastError_ : db.lastError());
     if (!db.commit())
-        return fail(QStringLiteral("saving the index"), lastError_.isValid() ? lastError_ : db.lastError());
+        return fail(QStringLiteral("saving the index"), lastError_ ? *lastError_ : db.lastError());
     // After a large build, one merged word index answers faster than many small segments.
     if (report.filesIndexed >= filesBeforeOptimizing)
         exec(QStringLiteral("INSERT INTO entries_fts(entries_fts) VALUES('optimize')"));

@@ -4,9 +4,11 @@
 #include "library/search/SearchQuery.h"
 #include "library/search/SearchResult.h"
 
-#include <QSqlError>
 #include <QString>
 
+#include <memory>
+
+class QSqlError;
 class QSqlQuery;
 
 namespace velmora {
@@ -79,7 +81,7 @@ private:
     QString connectionName_;
     bool open_ = false;
     std::optional<QString> setAside_;
-    QSqlError lastError_;
+    std::shared_ptr<QSqlError> lastError_; // of the last failed statement of a sync
     bool damaged_ = false;
 };
 
