@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/ReplayCommand.h"
+#include "app/SearchCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
@@ -24,6 +25,9 @@ const QList<CommandLine::Subcommand> subcommands{
     {QStringLiteral("probe"),
      QStringLiteral("Shows what Velmora sees in the running browsers right now."),
      &velmora::BrowserProbe::command},
+    {QStringLiteral("search"),
+     QStringLiteral("Searches every meeting's transcript, notes and summary."),
+     [](const QStringList& arguments) { return velmora::SearchCommand::run(arguments); }},
 };
 
 // Ways of starting the application, chosen by an option.

@@ -8,6 +8,7 @@
 #include "app/ZoomManager.h"
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
+#include "library/search/MeetingSearchIndex.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 
@@ -30,6 +31,10 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
     notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
                                                            platform_.fileRevealer);
     library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
+    openSearchIndex();
+    // Each output folder has an index of its own.
+    QObject::connect(library_.get(), &MeetingLibrary::folderChanged, library_.get(),
+                     [this] { openSearchIndex(); });
     appState_ = std::make_unique<AppState>();
     appState_->configureZoom(zoom_.get());
     controller_ = std::make_unique<AppController>(AppControllerServices{
@@ -39,5 +44,16 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
 
 // Members go in reverse order: the controller first. The platform outlives the root.
 CompositionRoot::~CompositionRoot() = default;
+
+void CompositionRoot::openSearchIndex() {
+    searchIndex_ = std::make_unique<MeetingSearchIndex>(
+        library_->folder(), [library = library_.get()] { return library->records(); }, *scheduler_);
+    const auto changed = [index = searchIndex_.get()] { index->historyChanged(); };
+    QObject::connect(library_.get(), &MeetingLibrary::recordsChanged, searchIndex_.get(), changed);
+    QObject::connect(library_.get(), &MeetingLibrary::recordAdded, searchIndex_.get(), changed);
+    QObject::connect(library_.get(), &MeetingLibrary::recordFinalised, searchIndex_.get(), changed);
+    QObject::connect(library_.get(), &MeetingLibrary::recordDeleted, searchIndex_.get(), changed);
+    searchIndex_->start();
+}
 
 } // namespace velmora

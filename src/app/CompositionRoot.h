@@ -14,6 +14,7 @@ namespace velmora {
 class BrowserProcessCache;
 class FormatSettingsManager;
 class MeetingLibrary;
+class MeetingSearchIndex;
 class NotificationManager;
 class OutputDirectoryProvider;
 class PIDCache;
@@ -36,8 +37,12 @@ public:
     OutputDirectoryProvider& outputDirectory() { return *outputDirectory_; }
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
+    MeetingSearchIndex& searchIndex() { return *searchIndex_; }
 
 private:
+    // The index of the library's current folder, following its records.
+    void openSearchIndex();
+
     Platform platform_;
     QSettings settings_;
     std::unique_ptr<QtScheduler> scheduler_;
@@ -49,6 +54,7 @@ private:
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
     std::unique_ptr<MeetingLibrary> library_;
+    std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads the library's history
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;
 };

@@ -1,0 +1,3 @@
+#include "library/search/Logging.h"
+
+Q_LOGGING_CATEGORY(lcSearch, "velmora.search")
