@@ -123,8 +123,8 @@ void readInOrder(const QList<const AXSubtree*>& parts, LooseParts loose, QList<R
             lines.append(Pieces());
         lines.back().append(piece);
     }
-    for (const Pieces& pieces : lines) {
-        RawBrowserMeetEntry line = lineOf(pieces);
+    for (const Pieces& linePieces : lines) {
+        RawBrowserMeetEntry line = lineOf(linePieces);
         if (!line.text.isEmpty())
             out.append(std::move(line));
     }
