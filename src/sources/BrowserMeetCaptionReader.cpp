@@ -1,8 +1,8 @@
 #include "sources/BrowserMeetCaptionReader.h"
 
 #include "capture/Clock.h"
-#include "capture/Logging.h"
 #include "sources/CaptionItems.h"
+#include "sources/Logging.h"
 
 namespace velmora {
 

@@ -1,10 +1,10 @@
 #include "sources/BrowserZoomCaptionReader.h"
 
 #include "capture/Clock.h"
-#include "capture/Logging.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
 #include "sources/CaptionItems.h"
+#include "sources/Logging.h"
 
 namespace velmora {
 
