@@ -113,6 +113,11 @@ int main(int argc, char** argv) {
         session, "Teams", QStringLiteral("teams.html"),
         QStringLiteral("filler(document.body, 600, 'Side'); teams.show({spaced: true}); "
                        "['Ana', 'Bo', 'Cy', 'Dee'].forEach((n, i) => teams.say(n, 'Caption text number ' + i))"));
+    // A long meeting's list: 30 items, each avatar, author and text in wrappers of their own.
+    benchReader<BrowserTeamsCaptionReader>(
+        session, "Teams30", QStringLiteral("teams.html"),
+        QStringLiteral("filler(document.body, 600, 'Side'); teams.show({nesting: 'outer'}); "
+                       "for (let i = 0; i < 30; ++i) teams.say('Speaker ' + i % 4, 'Caption text number ' + i)"));
     benchReader<BrowserZoomCaptionReader>(
         session, "Zoom", QStringLiteral("zoom.html"),
         QStringLiteral("filler(zoom.doc().body, 600, 'Side'); zoom.show(); "

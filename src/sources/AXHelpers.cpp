@@ -199,6 +199,28 @@ QHash<BrowserCaptionTarget, AXElement> findWebTargets(Accessibility& ax, const A
     return targetsBelow(ax, element, targets, depth, maxDepth, true);
 }
 
+QString outline(Accessibility& ax, const AXElement& element, int levels) {
+    constexpr int maxListed = 12;
+    const QString nodeRole = role(ax, element).value_or(QStringLiteral("?"));
+    QString shape = nodeRole;
+    if (nodeRole != AXRole::staticText) {
+        const QString name = trimmedDescription(description(ax, element).value_or(QString()));
+        if (!name.isEmpty())
+            shape += QStringLiteral(" \"%1\"").arg(name);
+    }
+    if (levels <= 0 || nodeRole == AXRole::staticText)
+        return shape;
+    const QList<AXElement> below = children(ax, element);
+    if (below.isEmpty())
+        return shape;
+    QStringList parts;
+    for (const AXElement& child : below.mid(0, maxListed))
+        parts.append(outline(ax, child, levels - 1));
+    if (below.size() > maxListed)
+        parts.append(QStringLiteral("… %1 more").arg(below.size() - maxListed));
+    return shape + QStringLiteral(" [") + parts.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
 bool enableChromiumAccessibility(Accessibility& ax, qint32 processIdentifier) {
     const AXElement app = ax.applicationElement(processIdentifier);
     const auto windows = read<QList<AXElement>>(ax, app, AXAttribute::windows);

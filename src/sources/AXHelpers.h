@@ -55,6 +55,11 @@ QHash<BrowserCaptionTarget, AXElement> findWebTargets(Accessibility& ax, const A
 // Does `element` itself match `target`?
 bool matchesTarget(Accessibility& ax, const AXElement& element, const BrowserCaptionTarget& target);
 
+// The shape of the tree at `element`, `levels` levels down, for people to read: roles and the
+// names of nodes that are not text (`AXGroup "Captions" [AXImage, AXGroup [AXStaticText]]`),
+// never what a text says.
+QString outline(Accessibility& ax, const AXElement& element, int levels);
+
 // Asks a Chromium-family browser to expose its web content; true if any write succeeded.
 bool enableChromiumAccessibility(Accessibility& ax, qint32 processIdentifier);
 

@@ -12,6 +12,8 @@ namespace velmora {
 class BrowserCaptionReader : public CaptionPollingReader {
 public:
     static constexpr int maxDepth = 40;
+    // How far below the caption area the lines of Meet and Teams are read.
+    static constexpr int areaReadDepth = 24;
     qint32 browserPID() const { return browserPID_; }
 
 protected:

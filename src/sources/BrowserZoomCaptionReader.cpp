@@ -3,6 +3,7 @@
 #include "capture/Clock.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
+#include "sources/CaptionItems.h"
 #include "sources/Logging.h"
 
 namespace velmora {
@@ -10,7 +11,9 @@ namespace velmora {
 namespace {
 const QString boxClass = QStringLiteral("live-transcription-subtitle__box");
 const QString lineIdentifier = QStringLiteral("live-transcription-subtitle");
-constexpr int lineTextDepth = 3;
+// Lines may sit in wrappers of their own below the box; their text in more.
+constexpr int lineSearchDepth = 4;
+constexpr int lineTextDepth = 8;
 } // namespace
 
 BrowserZoomCaptionReader::BrowserZoomCaptionReader(const ReaderEnvironment& environment,
@@ -28,20 +31,31 @@ std::optional<AXElement> BrowserZoomCaptionReader::findContainer(const AXElement
     return std::nullopt;
 }
 
-QList<RawBrowserZoomEntry> BrowserZoomCaptionReader::collectRawEntries(const AXElement& container) const {
+void BrowserZoomCaptionReader::collectLines(const AXElement& node, QList<RawBrowserZoomEntry>& into,
+                                            int depth, int maxDepth) const {
     Accessibility& ax = env_.accessibility;
-    QList<RawBrowserZoomEntry> raw;
-    for (const AXElement& child : AXHelpers::children(ax, container)) {
-        if (AXHelpers::textAttribute(ax, child, AXAttribute::domIdentifier) != lineIdentifier)
+    for (const AXElement& child : AXHelpers::children(ax, node)) {
+        if (AXHelpers::textAttribute(ax, child, AXAttribute::domIdentifier) != lineIdentifier) {
+            if (depth + 1 < maxDepth)
+                collectLines(child, into, depth + 1, maxDepth);
             continue;
+        }
         const auto nodeId = AXHelpers::textAttribute(ax, child, AXAttribute::chromeNodeId);
         if (!nodeId)
             continue;
-        const auto text = AXHelpers::findFirstStaticText(ax, child, lineTextDepth);
-        if (!text || text->isEmpty())
-            continue;
-        raw.append({*nodeId, *text});
+        const QString text = CaptionItems::lineText(AXSubtree::read(ax, child, lineTextDepth));
+        if (!text.isEmpty())
+            into.append({*nodeId, text});
     }
+}
+
+QList<RawBrowserZoomEntry> BrowserZoomCaptionReader::collectRawEntries(const AXElement& container) const {
+    // Inside the box, lines may have wrappers; a node found only by holding lines may be the
+    // whole page, so there only its children are lines.
+    const auto classes = AXHelpers::domClassList(env_.accessibility, container);
+    const bool isBox = classes && classes->contains(boxClass);
+    QList<RawBrowserZoomEntry> raw;
+    collectLines(container, raw, 0, isBox ? lineSearchDepth : 1);
     return raw;
 }
 

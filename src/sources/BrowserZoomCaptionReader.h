@@ -8,8 +8,10 @@
 namespace velmora {
 
 // Reads the live transcription of the Zoom web client in one browser process. The caption box
-// has the class "live-transcription-subtitle__box"; its lines are direct children with the DOM
-// id "live-transcription-subtitle". The client shows no speaker names, so speakers are told
+// has the class "live-transcription-subtitle__box"; its lines are the nodes with the DOM id
+// "live-transcription-subtitle" in it (children, or inside a wrapper or three of their own),
+// and a line's text is all of its non-blank text, however wrapped. The client shows no speaker
+// names (a name shown with an avatar is not read as text), so speakers are told
 // apart by the browser's identifier of each line's node: "Speaker 1", "Speaker 2" … in order of
 // first appearance, for the reader's life.
 //
@@ -31,6 +33,9 @@ protected:
     void resetReaderState() override;
 
 private:
+    void collectLines(const AXElement& node, QList<RawBrowserZoomEntry>& into, int depth,
+                      int maxDepth) const;
+
     QHash<QString, QString> speakerMap_;
     int nextSpeakerNumber_ = 1;
 };

@@ -66,4 +66,25 @@ TEST_F(ChromiumProbeTest, ShowsWhatTheReadersReadAndWhichBrowserMustBeRestarted)
     EXPECT_TRUE(text.contains("    Ana Lima: Good morning")) << text.constData();
 }
 
+TEST_F(ChromiumProbeTest, DescribesTheShapeOfACaptionAreaThatReadsNoLine) {
+    // An item that shows its author but no caption yet: the area is there, no line is.
+    open(QStringLiteral("teams.html"));
+    run(QStringLiteral("teams.show(); teams.say('Dana Secret', '')"));
+    const QJsonObject report = QJsonDocument::fromJson(probe({QStringLiteral("--json")})).object();
+    const QByteArray text = probe({});
+
+    const QJsonArray sources = browserEntry(report, browser.browserPID()).value(QStringLiteral("sources")).toArray();
+    ASSERT_EQ(sources.size(), 1);
+    const QJsonObject teams = sources[0].toObject();
+    EXPECT_EQ(teams.value(QStringLiteral("source")).toString(), QStringLiteral("browserTeams"));
+    EXPECT_TRUE(teams.value(QStringLiteral("lines")).toArray().isEmpty());
+    EXPECT_TRUE(teams.value(QStringLiteral("areaFound")).toBool());
+    const QString shape = teams.value(QStringLiteral("shape")).toString();
+    EXPECT_TRUE(shape.startsWith(QStringLiteral("AXGroup \"Live Captions\" [AXGroup"))) << qPrintable(shape);
+    EXPECT_TRUE(shape.contains(QStringLiteral("AXStaticText"))) << qPrintable(shape);
+    EXPECT_FALSE(shape.contains(QStringLiteral("Secret"))) << "no text content: " << qPrintable(shape);
+    EXPECT_TRUE(text.contains("caption area found, but no line read")) << text.constData();
+    EXPECT_TRUE(text.contains(shape.toUtf8())) << text.constData();
+}
+
 } // namespace

@@ -10,13 +10,20 @@ using namespace velmora::e2e;
 
 namespace {
 
-// Both shapes Chromium may build: line wrappers pruned (the parts become siblings) or kept.
-class ChromiumMeetReaderTest : public ChromiumTest, public ::testing::WithParamInterface<bool> {};
+// A page option string per nesting, and the test's name for it.
+struct Nesting {
+    const char* name;
+    const char* options;
+};
+std::string nestingName(const ::testing::TestParamInfo<Nesting>& info) { return info.param.name; }
+
+// Line wrappers pruned (the parts become siblings) or kept, and the parts nested in other ways.
+class ChromiumMeetReaderTest : public ChromiumTest, public ::testing::WithParamInterface<Nesting> {};
 
 TEST_P(ChromiumMeetReaderTest, FollowsTheCaptionsAsTheyChange) {
     open(QStringLiteral("meet.html"));
-    run(QStringLiteral("filler(document.body, 600, 'Side'); meet.show({keepBlocks: %1}); meet.say('Ana Lima', 'Good morning')")
-            .arg(GetParam() ? QStringLiteral("true") : QStringLiteral("false")));
+    run(QStringLiteral("filler(document.body, 600, 'Side'); meet.show(%1); meet.say('Ana Lima', 'Good morning')")
+            .arg(QLatin1String(GetParam().options)));
     ReaderDriver<BrowserMeetCaptionReader> meet(env, scheduler, browser.browserPID());
     meet.start();
     EXPECT_EQ(meet.lastLines(), QStringList{"Ana Lima: Good morning"});
@@ -29,21 +36,28 @@ TEST_P(ChromiumMeetReaderTest, FollowsTheCaptionsAsTheyChange) {
     const QStringList revised{"Ana Lima: Good morning, everyone. Shall we start?", "Bo: Yes"};
     EXPECT_EQ(meet.pollUntil(revised), revised);
 
-    run(QStringLiteral("meet.say('Cy', 'One moment'); meet.scroll(2)"));
-    EXPECT_EQ(meet.pollUntil({"Cy: One moment"}), QStringList{"Cy: One moment"});
+    run(QStringLiteral("meet.say('Cy', 'One moment'); meet.say('Dee', 'Sure'); meet.scroll(2)"));
+    const QStringList scrolled{"Cy: One moment", "Dee: Sure"};
+    EXPECT_EQ(meet.pollUntil(scrolled), scrolled);
     EXPECT_TRUE(meet.reader().hasCachedContainer());
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, ChromiumMeetReaderTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "KeptLineWrappers" : "PrunedLineWrappers"; });
+INSTANTIATE_TEST_SUITE_P(Shapes, ChromiumMeetReaderTest,
+                         ::testing::Values(Nesting{"PrunedLineWrappers", "{keepBlocks: false}"},
+                                           Nesting{"KeptLineWrappers", "{keepBlocks: true}"},
+                                           Nesting{"NameAndTextInOneWrapper", "{nesting: 'together'}"},
+                                           Nesting{"EachInWrappersOfItsOwn", "{nesting: 'own'}"},
+                                           Nesting{"WrapperAroundTheBlock", "{nesting: 'outer'}"}),
+                         nestingName);
 
-// Lines in the client's markup: author and text spans, with or without white space between.
-class ChromiumTeamsReaderTest : public ChromiumTest, public ::testing::WithParamInterface<bool> {};
+// Items as the client builds them: author and text spans in one body (with or without white
+// space between), in wrappers of their own beside a named avatar, with more wrappers around.
+class ChromiumTeamsReaderTest : public ChromiumTest, public ::testing::WithParamInterface<Nesting> {};
 
 TEST_P(ChromiumTeamsReaderTest, FollowsTheCaptionsAsTheyChange) {
     open(QStringLiteral("teams.html"));
-    run(QStringLiteral("filler(document.body, 600, 'Side'); teams.show({spaced: %1}); teams.say('Dana', 'Hello')")
-            .arg(GetParam() ? QStringLiteral("true") : QStringLiteral("false")));
+    run(QStringLiteral("filler(document.body, 600, 'Side'); teams.show(%1); teams.say('Dana', 'Hello')")
+            .arg(QLatin1String(GetParam().options)));
     ReaderDriver<BrowserTeamsCaptionReader> teams(env, scheduler, browser.browserPID());
     teams.start();
     EXPECT_EQ(teams.lastLines(), QStringList{"Dana: Hello"});
@@ -53,20 +67,27 @@ TEST_P(ChromiumTeamsReaderTest, FollowsTheCaptionsAsTheyChange) {
     EXPECT_EQ(teams.pollUntil(grown), grown);
 
     // The last line is punctuated again once the speaker pauses.
-    run(QStringLiteral("teams.revise(1, 'Hi Dana, how are you?'); teams.scroll(1)"));
-    EXPECT_EQ(teams.pollUntil({"Eli: Hi Dana, how are you?"}), QStringList{"Eli: Hi Dana, how are you?"});
+    run(QStringLiteral("teams.revise(1, 'Hi Dana, how are you?'); teams.say('Dana', 'Fine.'); teams.scroll(1)"));
+    const QStringList scrolled{"Eli: Hi Dana, how are you?", "Dana: Fine."};
+    EXPECT_EQ(teams.pollUntil(scrolled), scrolled);
 }
 
-INSTANTIATE_TEST_SUITE_P(Markup, ChromiumTeamsReaderTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "BlankBetweenSpans" : "AdjacentSpans"; });
+INSTANTIATE_TEST_SUITE_P(Markup, ChromiumTeamsReaderTest,
+                         ::testing::Values(Nesting{"AdjacentSpans", "{}"},
+                                           Nesting{"BlankBetweenSpans", "{spaced: true}"},
+                                           Nesting{"AuthorAndTextInWrappersOfTheirOwn", "{nesting: 'own', spaced: true}"},
+                                           Nesting{"WrapperAroundTheItem", "{nesting: 'outer'}"},
+                                           Nesting{"DeepWrappersAndParagraphs", "{nesting: 'deep'}"}),
+                         nestingName);
 
-// The caption box either kept by Chromium (it is positioned) or pruned (class only).
-class ChromiumZoomReaderTest : public ChromiumTest, public ::testing::WithParamInterface<bool> {};
+// The caption box kept by Chromium (it is positioned) or pruned (class only), and the lines
+// nested in other ways.
+class ChromiumZoomReaderTest : public ChromiumTest, public ::testing::WithParamInterface<Nesting> {};
 
 TEST_P(ChromiumZoomReaderTest, FollowsTheLinesAndTellsSpeakersApartByLine) {
     open(QStringLiteral("zoom.html"));
-    run(QStringLiteral("filler(zoom.doc().body, 400, 'Side'); zoom.show({keepBox: %1}); zoom.line('first line of text')")
-            .arg(GetParam() ? QStringLiteral("true") : QStringLiteral("false")));
+    run(QStringLiteral("filler(zoom.doc().body, 400, 'Side'); zoom.show(%1); zoom.line('first line of text')")
+            .arg(QLatin1String(GetParam().options)));
     ReaderDriver<BrowserZoomCaptionReader> zoom(env, scheduler, browser.browserPID());
     zoom.start();
     EXPECT_EQ(zoom.lastLines(), QStringList{"Speaker 1: first line of text"});
@@ -80,8 +101,12 @@ TEST_P(ChromiumZoomReaderTest, FollowsTheLinesAndTellsSpeakersApartByLine) {
     EXPECT_EQ(zoom.pollUntil(scrolled), scrolled);
 }
 
-INSTANTIATE_TEST_SUITE_P(Box, ChromiumZoomReaderTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "KeptBox" : "PrunedBox"; });
+INSTANTIATE_TEST_SUITE_P(Box, ChromiumZoomReaderTest,
+                         ::testing::Values(Nesting{"PrunedBox", "{keepBox: false}"},
+                                           Nesting{"KeptBox", "{keepBox: true}"},
+                                           Nesting{"TextInSpansBesideANamedAvatar", "{nesting: 'spans'}"},
+                                           Nesting{"WrapperAroundEachLine", "{nesting: 'outer', keepBox: true}"}),
+                         nestingName);
 
 class ChromiumReaderEndTest : public ChromiumTest {};
 

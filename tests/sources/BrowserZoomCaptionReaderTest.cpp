@@ -43,23 +43,37 @@ TEST_F(BrowserZoomCaptionReaderTest, NumbersSpeakersByLineNodeInOrderOfFirstAppe
     EXPECT_EQ(collected->last()[0].timestamp, collected->last()[1].timestamp);
 }
 
-TEST_F(BrowserZoomCaptionReaderTest, ReadsOnlyDirectChildrenWithTheExactIdAndShallowText) {
+TEST_F(BrowserZoomCaptionReaderTest, ReadsLinesWithTheExactIdAndAllTheirTextWhateverWrapsThem) {
     auto captions = frame->add(box());
-    auto deep = FakeNode::make(AXRole::group);
-    deep->set(AXAttribute::domIdentifier, lineId);
-    deep->set(AXAttribute::chromeNodeId, QStringLiteral("D"));
-    deep->add(FakeNode::make(AXRole::group))->add(FakeNode::make(AXRole::group))->add(FakeNode::make(AXRole::group))
-        ->add(FakeNode::staticText(QStringLiteral("four levels down")));
-    auto shallow = FakeNode::make(AXRole::group);
-    shallow->set(AXAttribute::domIdentifier, lineId);
-    shallow->set(AXAttribute::chromeNodeId, QStringLiteral("S"));
-    shallow->add(FakeNode::make(AXRole::group))->add(FakeNode::make(AXRole::group))
-        ->add(FakeNode::staticText(QStringLiteral("three levels down")));
-    captions->addAll({line("P", "prefixed", lineId + QStringLiteral("-2")), deep, shallow,
-                      FakeNode::make(AXRole::group)});
-    captions->children().back()->add(line("N", "nested"));
+    // The text in wrappers of its own, blanks between, a name repeated by an avatar.
+    auto wrappedText = line("W", QString());
+    wrappedText->clearChildren();
+    auto avatar = FakeNode::make(AXRole::image);
+    avatar->set(AXAttribute::description, QStringLiteral("Ana"));
+    wrappedText->addAll({avatar, groupOf({FakeNode::staticText(QStringLiteral("Ana"))}),
+                         groupOf({groupOf({groupOf({FakeNode::staticText(QStringLiteral("first"))})})}),
+                         FakeNode::staticText(QStringLiteral(" ")),
+                         groupOf({groupOf({groupOf({groupOf({FakeNode::staticText(QStringLiteral("words"))})})})})});
+    captions->addAll({line("P", "prefixed", lineId + QStringLiteral("-2")), wrappedText,
+                      groupOf({groupOf({line("N", "in a wrapper")})}), line("E", " ")});
     startBrowserReader();
-    EXPECT_EQ(lastLines(), QStringList{"Speaker 1: three levels down"});
+    EXPECT_EQ(lastLines(), (QStringList{"Speaker 1: first words", "Speaker 2: in a wrapper"}));
+}
+
+TEST_F(BrowserZoomCaptionReaderTest, DropsACachedBoxWhoseClassIsGoneUnlessItStillHoldsLines) {
+    auto captions = frame->add(box());
+    captions->add(line("A", "one"));
+    auto reader = startBrowserReader();
+    // The client reuses the node for something else: no caption class, but lines still in it.
+    captions->set(AXAttribute::domClassList, QStringList{"subtitle"});
+    poll();
+    EXPECT_TRUE(reader->hasCachedContainer());
+    EXPECT_EQ(lastLines(), QStringList{"Speaker 1: one"});
+    // Neither the class nor a line: no longer the caption box, searched for again.
+    captions->clearChildren();
+    poll();
+    EXPECT_FALSE(reader->hasCachedContainer());
+    EXPECT_TRUE(collected->last().isEmpty());
 }
 
 TEST_F(BrowserZoomCaptionReaderTest, KeepsAnEmptyBoxWhileItsClassesCanBeRead) {

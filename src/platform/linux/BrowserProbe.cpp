@@ -20,6 +20,11 @@
 
 namespace velmora {
 
+namespace {
+// The caption area, its children and theirs.
+constexpr int shapeLevels = 2;
+} // namespace
+
 BrowserProbe::BrowserProbe(AtspiAccessibility& accessibility) : ax_(accessibility) {}
 
 QList<ProbeReport::Source> BrowserProbe::readSources(qint32 pid) {
@@ -45,8 +50,13 @@ QList<ProbeReport::Source> BrowserProbe::readSources(qint32 pid) {
             reader = std::make_shared<BrowserZoomCaptionReader>(env, pid);
         // One poll of the real reader, its queries all in one accessibility job.
         AXPollResult result;
-        ax_.perform([&] { result = reader->pollAXTree(ax_.applicationElement(pid), AXElement()); });
-        ProbeReport::Source read{source, {}};
+        QString shape;
+        ax_.perform([&] {
+            result = reader->pollAXTree(ax_.applicationElement(pid), AXElement());
+            if (result.kind == AXPollResult::Kind::found && result.entries.isEmpty())
+                shape = AXHelpers::outline(ax_, result.container, shapeLevels);
+        });
+        ProbeReport::Source read{source, {}, result.kind == AXPollResult::Kind::found, shape};
         for (const CaptionEntry& entry : reader->applyPollResult(result))
             read.lines.append({entry.speaker, entry.text});
         sources.append(read);

@@ -15,8 +15,12 @@ QByteArray ProbeReport::toJson() const {
             for (const Line& line : source.lines)
                 lineList.append(QJsonObject{{QStringLiteral("speaker"), line.speaker},
                                             {QStringLiteral("text"), line.text}});
-            sourceList.append(QJsonObject{{QStringLiteral("source"), CaptionSources::rawValue(source.source)},
-                                          {QStringLiteral("lines"), lineList}});
+            QJsonObject entry{{QStringLiteral("source"), CaptionSources::rawValue(source.source)},
+                              {QStringLiteral("lines"), lineList},
+                              {QStringLiteral("areaFound"), source.areaFound}};
+            if (!source.shape.isEmpty())
+                entry.insert(QStringLiteral("shape"), source.shape);
+            sourceList.append(entry);
         }
         browserList.append(QJsonObject{{QStringLiteral("pid"), browser.pid},
                                        {QStringLiteral("identifier"), browser.identifier},
@@ -59,6 +63,12 @@ QString ProbeReport::toText() const {
                            .arg(source.lines.size()));
             for (const Line& line : source.lines)
                 out.append(QStringLiteral("    %1: %2").arg(line.speaker, line.text));
+            if (source.lines.isEmpty())
+                out.append(source.areaFound
+                               ? QStringLiteral("    caption area found, but no line read from it; its shape "
+                                                "(please include it when you report this):\n    %1")
+                                     .arg(source.shape)
+                               : QStringLiteral("    caption area not found by the reader"));
         }
     }
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');

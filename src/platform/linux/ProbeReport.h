@@ -18,6 +18,10 @@ struct ProbeReport {
     struct Source {
         CaptionSource source;
         QList<Line> lines;
+        bool areaFound = false; // the reader found its caption area
+        // When the area was found but no line was read: its shape two levels down (roles and
+        // names, no text), so a changed client can be reported.
+        QString shape;
     };
     struct Browser {
         qint32 pid = 0;
