@@ -35,13 +35,14 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
     sessionActive_ = true;
     resetState();
 
-    auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());
-    co_await setStart;
     try {
+        auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());
+        co_await setStart;
         auto starting = captionReader_->startReading();
         co_await starting;
     } catch (...) {
-        // isRunning stays true: a coordinator whose reader failed is not used again.
+        // isRunning stays true: a coordinator that failed to start is not used again. A stop()
+        // waiting for the session is released, as the session will not run.
         sessionActive_ = false;
         resumeStopWaiters();
         throw;
