@@ -219,7 +219,7 @@ QCoro::Task<> AppController::startCapture(CaptionSource source, std::optional<qi
         co_await finalizePending;
         writer = services_.makeWriter(services_.outputDirectory.outputDirectory(), services_.clock,
                                       CaptionSources::meetingTitle(source),
-                                      services_.formatSettings.formatters());
+                                      services_.formatSettings.formatter());
     }
     currentWriter_ = writer;
 
