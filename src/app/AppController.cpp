@@ -79,7 +79,9 @@ QCoro::Task<> AppController::initialize() {
     });
     services_.history.startWatching();
 
-    if (!services_.accessibility.isProcessTrusted()) {
+    Accessibility& ax = services_.accessibility;
+    auto trustCheck = services_.accessibilityQueue.run([&ax] { return ax.isProcessTrusted(); });
+    if (!co_await trustCheck) {
         qCCritical(lcApp, "Accessibility permission denied");
         appState_.setPermissionGranted(false);
         appState_.setCaptureState(CaptureState::error(VelmoraError::accessibilityNotTrusted().message()));
@@ -88,7 +90,9 @@ QCoro::Task<> AppController::initialize() {
     qCInfo(lcApp, "Accessibility permission granted");
     appState_.setPermissionGranted(true);
     // Switches the running browsers' web accessibility on before the first scan.
-    services_.browserCache.runningBrowsers();
+    BrowserProcessCache& browsers = services_.browserCache;
+    auto warmUp = services_.accessibilityQueue.run([&browsers] { browsers.runningBrowsers(); });
+    co_await warmUp;
 
     const QString directory = services_.outputDirectory.outputDirectory();
     if (const auto failure = createDirectory(directory)) {
@@ -411,7 +415,12 @@ QCoro::Task<> AppController::permissionLoop(QPointer<AppController> self, Cancel
         co_await pause;
         if (token.isCancelled() || !self)
             co_return;
-        if (self->services_.accessibility.isProcessTrusted())
+        Accessibility& ax = self->services_.accessibility;
+        auto trustCheck = self->services_.accessibilityQueue.run([&ax] { return ax.isProcessTrusted(); });
+        const bool trusted = co_await trustCheck;
+        if (token.isCancelled() || !self)
+            co_return;
+        if (trusted)
             continue;
         qCCritical(lcApp, "Accessibility permission revoked");
         self->stopMonitoring();
