@@ -233,8 +233,16 @@ QCoro::Task<> AppController::startCapture(CaptionSource source, std::optional<qi
             if (!self)
                 return;
             self->appState_.setLineCount(self->appState_.lineCount() + snapshot.size());
-            self->appState_.appendLiveEntries(snapshot);
         });
+    // The live transcript is the one being saved; a resumed capture continues it.
+    coordinator->setOnTranscript([self, start = std::optional<qsizetype>()](
+                                     qsizetype written, const QList<CaptionEntry>& pending) mutable {
+        if (!self)
+            return;
+        if (!start)
+            start = self->appState_.liveTranscriptEntries().size();
+        self->appState_.updateLiveTranscript(*start + written, pending);
+    });
     // The previous coordinator wrote into the resumed writer.
     if (resumed && coordinator_)
         coordinator->continueAfter(coordinator_->lastSnapshot());
