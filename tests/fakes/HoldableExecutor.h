@@ -14,7 +14,7 @@ class HoldableExecutor final : public SerialExecutor {
 public:
     void submit(std::function<void()> job, std::function<void()> resume) override {
         if (!holding_ && pending_.empty()) {
-            run(job);
+            runJob(job);
             resume();
             return;
         }
@@ -28,13 +28,13 @@ public:
         while (!pending_.empty()) {
             auto [job, resume] = std::move(pending_.front());
             pending_.pop_front();
-            run(job);
+            runJob(job);
             resume();
         }
     }
 
 private:
-    static void run(const std::function<void()>& job) {
+    static void runJob(const std::function<void()>& job) {
         AccessibilityJobMarker marker;
         job();
     }
