@@ -4,6 +4,8 @@
 #include "app/Logging.h"
 #include "app/MeetingLibrary.h"
 #include "app/NotificationService.h"
+#include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
 #include "capture/Scheduler.h"
 #include "capture/SessionCoordinator.h"
 #include "capture/VelmoraError.h"
@@ -22,8 +24,6 @@
 
 #include <QFileInfo>
 
-#include <filesystem>
-
 namespace velmora {
 
 namespace {
@@ -32,14 +32,14 @@ const QString permissionRevokedMessage = QStringLiteral(
     "Accessibility permission revoked. Turn on assistive technologies in your desktop's "
     "accessibility settings.");
 
-// Creates the directory with its parents; the error's description on failure.
+// Creates the directory with its parents (private, as the meetings in it); the error's
+// description on failure.
 std::optional<QString> createDirectory(const QString& path) {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path.toStdString()), error);
-    if (error)
-        return QString::fromStdString(error.message());
-    if (!QFileInfo(path).isDir())
-        return QStringLiteral("Not a directory");
+    try {
+        PrivateFiles::createDirectory(path);
+    } catch (const FileError& error) {
+        return error.message();
+    }
     return std::nullopt;
 }
 
