@@ -102,7 +102,9 @@ QCoro::Task<> AppController::initialize() {
     refreshMeetingList();
     library.startWatching();
 
-    if (!services_.accessibility.isProcessTrusted()) {
+    Accessibility& ax = services_.accessibility;
+    auto trustCheck = services_.accessibilityQueue.run([&ax] { return ax.isProcessTrusted(); });
+    if (!co_await trustCheck) {
         qCCritical(lcApp, "Accessibility permission denied");
         appState_.setPermissionGranted(false);
         appState_.setCaptureState(CaptureState::error(VelmoraError::accessibilityNotTrusted().message()));
@@ -111,7 +113,11 @@ QCoro::Task<> AppController::initialize() {
     qCInfo(lcApp, "Accessibility permission granted");
     appState_.setPermissionGranted(true);
     // Switches the running browsers' web accessibility on before the first scan.
-    services_.browserCache.runningBrowsers();
+    BrowserProcessCache& browsers = services_.browserCache;
+    auto warmUp = services_.accessibilityQueue.run([&browsers] { browsers.runningBrowsers(); });
+    co_await warmUp;
+    if (refusesRequests())
+        co_return; // shut down meanwhile
 
     const QString directory = library.folder();
     if (const auto failure = createDirectory(directory)) {
@@ -279,7 +285,16 @@ QCoro::Task<> AppController::startCaptureLocked(CaptionSource source,
             if (!self)
                 return;
             self->appState_.setLineCount(self->appState_.lineCount() + snapshot.size());
-            self->appState_.appendLiveEntries(snapshot);
+        });
+    // The live transcript is the one being saved; a resumed capture continues it.
+    coordinator_->setOnTranscript(
+        [self = QPointer<AppController>(this), start = std::optional<qsizetype>()](
+            qsizetype written, const QList<CaptionEntry>& pending) mutable {
+            if (!self)
+                return;
+            if (!start)
+                start = self->appState_.liveTranscriptEntries().size();
+            self->appState_.updateLiveTranscript(*start + written, pending);
         });
     // The previous session wrote into the resumed writer.
     if (resumes)
@@ -303,7 +318,7 @@ QCoro::Task<bool> AppController::openNewMeeting(CaptionSource source) {
         co_return false;
     }
     auto writer = services_.makeWriter(folder, services_.clock, CaptionSources::meetingTitle(source),
-                                       services_.formatSettings.formatters());
+                                       services_.formatSettings.formatter());
     meeting_ = PendingMeeting{writer, source, services_.clock.now(), {}, {}, {}, {}};
     appState_.startCapture();
     std::optional<QString> failure;
@@ -470,7 +485,12 @@ QCoro::Task<> AppController::permissionLoop(QPointer<AppController> self, Cancel
         co_await pause;
         if (token.isCancelled() || !self)
             co_return;
-        if (self->services_.accessibility.isProcessTrusted())
+        Accessibility& ax = self->services_.accessibility;
+        auto trustCheck = self->services_.accessibilityQueue.run([&ax] { return ax.isProcessTrusted(); });
+        const bool trusted = co_await trustCheck;
+        if (token.isCancelled() || !self)
+            co_return;
+        if (trusted)
             continue;
         qCCritical(lcApp, "Accessibility permission revoked");
         self->stopMonitoring();

@@ -6,8 +6,8 @@ namespace velmora {
 
 AppControllerServices::WriterFactory AppControllerServices::defaultWriterFactory() {
     return [](const QString& outputDirectory, const Clock& clock, const QString& meetingTitle,
-              const QList<std::shared_ptr<const TranscriptFormatter>>& formatters) {
-        return std::make_shared<TranscriptWriter>(outputDirectory, clock, meetingTitle, formatters);
+              const std::shared_ptr<const TranscriptFormatter>& formatter) {
+        return std::make_shared<TranscriptWriter>(outputDirectory, clock, meetingTitle, formatter);
     };
 }
 

@@ -25,7 +25,7 @@ class SerialExecutor;
 struct AppControllerServices {
     using WriterFactory = std::function<std::shared_ptr<TranscriptWriting>(
         const QString& outputDirectory, const Clock& clock, const QString& meetingTitle,
-        const QList<std::shared_ptr<const TranscriptFormatter>>& formatters)>;
+        const std::shared_ptr<const TranscriptFormatter>& formatter)>;
 
     AppState& appState;
     FormatSettingsProvider& formatSettings;

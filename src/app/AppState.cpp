@@ -1,51 +1,11 @@
 #include "app/AppState.h"
 
 #include "app/ZoomProvider.h"
-#include "capture/Graphemes.h"
-#include "capture/TranscriptAssembler.h"
-
-#include <QSet>
-
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace velmora {
-
-namespace {
-
-// How far back a new live line looks for the line it continues; keeps merging constant-time.
-constexpr qsizetype lookBack = 10;
-// Below this many characters two lines are too short to call a shared prefix a revision.
-constexpr qsizetype minRevisionLength = 20;
-
-// The comparison form (lower-case, composed) of each user-perceived character.
-QStringList characterKeys(const QString& text) {
-    const std::vector<qint32> bounds = Graphemes::segment(text);
-    QStringList keys;
-    keys.reserve(qsizetype(bounds.size()) - 1);
-    for (size_t i = 0; i + 1 < bounds.size(); ++i) {
-        QString key;
-        Graphemes::appendKey(QStringView(text).mid(bounds[i], bounds[i + 1] - bounds[i]), key);
-        keys.append(key);
-    }
-    return keys;
-}
-
-// The same line as rewritten by the meeting application (a corrected word, more punctuation).
-bool isRevision(const QString& older, const QString& newer) {
-    const QStringList a = characterKeys(older);
-    const QStringList b = characterKeys(newer);
-    const qsizetype shorter = std::min(a.size(), b.size());
-    if (shorter < minRevisionLength)
-        return false;
-    const qsizetype needed = shorter < 40 ? minRevisionLength : shorter / 2;
-    qsizetype common = 0;
-    while (common < shorter && a.at(common) == b.at(common))
-        ++common;
-    return common >= needed;
-}
-
-} // namespace
 
 AppState::AppState(QObject* parent) : QObject(parent) {}
 
@@ -126,47 +86,14 @@ void AppState::startCapture() {
     setLiveTranscriptVersion(liveTranscriptVersion_ + 1);
 }
 
-void AppState::replaceLiveEntry(qsizetype index, const CaptionEntry& entry) {
-    if (liveTranscriptEntries_.at(index) == entry)
+void AppState::updateLiveTranscript(qsizetype kept, const QList<CaptionEntry>& pending) {
+    kept = std::clamp<qsizetype>(kept, 0, liveTranscriptEntries_.size());
+    const QList<CaptionEntry> shown = liveTranscriptEntries_.sliced(kept);
+    if (shown == pending)
         return;
-    liveTranscriptEntries_[index] = entry;
+    liveTranscriptEntries_.resize(kept);
+    liveTranscriptEntries_.append(pending);
     emit liveTranscriptEntriesChanged();
-}
-
-bool AppState::mergeIntoRecent(const CaptionEntry& entry) {
-    const qsizetype count = liveTranscriptEntries_.size();
-    for (qsizetype i = count - 1; i >= std::max<qsizetype>(0, count - lookBack); --i) {
-        const CaptionEntry candidate = liveTranscriptEntries_.at(i);
-        if (candidate.speaker != entry.speaker)
-            return false;
-        if (const auto merged = TranscriptAssembler::mergeOverlapping(candidate.text, entry.text)) {
-            replaceLiveEntry(i, {candidate.timestamp, entry.speaker, *merged});
-            return true;
-        }
-        if (isRevision(candidate.text, entry.text)) {
-            const QString& longer = Graphemes::segment(candidate.text).size() >
-                                            Graphemes::segment(entry.text).size()
-                                        ? candidate.text
-                                        : entry.text;
-            replaceLiveEntry(i, {candidate.timestamp, entry.speaker, longer});
-            return true;
-        }
-    }
-    return false;
-}
-
-void AppState::appendLiveEntries(const QList<CaptionEntry>& entries) {
-    QSet<std::pair<QString, QString>> seen;
-    for (const CaptionEntry& entry : entries) {
-        const std::pair<QString, QString> key{entry.speaker, entry.text};
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        if (!mergeIntoRecent(entry)) {
-            liveTranscriptEntries_.append(entry);
-            emit liveTranscriptEntriesChanged();
-        }
-    }
     setLiveTranscriptVersion(liveTranscriptVersion_ + 1);
 }
 

@@ -58,9 +58,9 @@ public:
 
     // Resets the counters and the live transcript for a new session; ignored while capturing.
     void startCapture();
-    // Merges one poll's caption lines into the live transcript: repeated lines of a poll are
-    // dropped, a line that continues or revises one of the speaker's last lines replaces it.
-    void appendLiveEntries(const QList<CaptionEntry>& entries);
+    // Shows the transcript being saved: keeps the first `kept` live entries (written, they no
+    // longer change) and puts `pending` after them. The version grows when anything changed.
+    void updateLiveTranscript(qsizetype kept, const QList<CaptionEntry>& pending);
     // The session duration as "MM:SS"; minutes run past 59.
     QString formattedDuration() const;
     // Attaches the zoom store and loads the level from it (writing it back).
@@ -85,8 +85,6 @@ signals:
 private:
     template <typename T>
     void assign(T& field, const T& value, void (AppState::*changed)());
-    void replaceLiveEntry(qsizetype index, const CaptionEntry& entry);
-    bool mergeIntoRecent(const CaptionEntry& entry);
 
     CaptureState captureState_ = CaptureState::idle();
     bool permissionGranted_ = false;

@@ -9,8 +9,8 @@ TranscriptFormat FormatSettingsManager::transcriptFormat() const {
     return TranscriptFormats::fromRawValue(stored).value_or(TranscriptFormat::markdown);
 }
 
-QList<std::shared_ptr<const TranscriptFormatter>> FormatSettingsManager::formatters() const {
-    return {TranscriptFormats::formatter(transcriptFormat())};
+std::shared_ptr<const TranscriptFormatter> FormatSettingsManager::formatter() const {
+    return TranscriptFormats::formatter(transcriptFormat());
 }
 
 void FormatSettingsManager::setTranscriptFormat(TranscriptFormat format) {

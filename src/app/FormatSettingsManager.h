@@ -13,7 +13,7 @@ public:
 
     explicit FormatSettingsManager(QSettings& defaults) : defaults_(defaults) {}
 
-    QList<std::shared_ptr<const TranscriptFormatter>> formatters() const override;
+    std::shared_ptr<const TranscriptFormatter> formatter() const override;
     TranscriptFormat transcriptFormat() const override;
     void setTranscriptFormat(TranscriptFormat format) override;
 

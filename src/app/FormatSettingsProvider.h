@@ -2,8 +2,6 @@
 
 #include "capture/TranscriptFormat.h"
 
-#include <QList>
-
 #include <memory>
 
 namespace velmora {
@@ -15,8 +13,8 @@ class FormatSettingsProvider {
 public:
     virtual ~FormatSettingsProvider() = default;
 
-    // One formatter, of the chosen format; read afresh by each new capture.
-    virtual QList<std::shared_ptr<const TranscriptFormatter>> formatters() const = 0;
+    // The formatter of the chosen format; read afresh by each new capture.
+    virtual std::shared_ptr<const TranscriptFormatter> formatter() const = 0;
     virtual TranscriptFormat transcriptFormat() const = 0;
     virtual void setTranscriptFormat(TranscriptFormat format) = 0;
 };

@@ -10,7 +10,7 @@
 
 namespace velmora {
 
-// One output file of a transcript writer and what the writer knows about it.
+// The output file of a transcript writer and what the writer knows about it.
 struct FormatterFile {
     std::shared_ptr<const TranscriptFormatter> formatter;
     std::optional<QString> filePath;      // set once the file exists

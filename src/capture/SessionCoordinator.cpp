@@ -35,13 +35,14 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
     sessionActive_ = true;
     resetState();
 
-    auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());
-    co_await setStart;
     try {
+        auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());
+        co_await setStart;
         auto starting = captionReader_->startReading();
         co_await starting;
     } catch (...) {
-        // isRunning stays true: a coordinator whose reader failed is not used again.
+        // isRunning stays true: a coordinator that failed to start is not used again. A stop()
+        // waiting for the session is released, as the session will not run.
         sessionActive_ = false;
         resumeStopWaiters();
         throw;
@@ -70,10 +71,10 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
             continue;
         }
         emptyFrameCount_ = 0;
-        pendingPolls_.append(*snapshot);
-        lastSnapshot_ = *snapshot;
         if (onEntries_)
             onEntries_(*snapshot);
+        absorb(*snapshot);
+        lastSnapshot_ = *snapshot;
         ++dataPollsSinceFlush_;
         if (dataPollsSinceFlush_ >= flushInterval) {
             auto flushing = flush(false);
@@ -123,21 +124,24 @@ QCoro::Task<> SessionCoordinator::finishSession() {
     qCInfo(lcSession, "Session stopped");
 }
 
-QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
-    if (pendingPolls_.isEmpty() && !isFinal) {
-        dataPollsSinceFlush_ = 0;
-        co_return;
-    }
+void SessionCoordinator::absorb(const CaptionSnapshot& snapshot) {
     QList<CaptionChange> changes;
     if (continuing_) {
         // What the interrupted session last read is in the transcript already.
         differ_.diff(*std::exchange(continuing_, std::nullopt), changes);
         changes = {};
     }
-    for (const CaptionSnapshot& snapshot : std::as_const(pendingPolls_))
-        differ_.diff(snapshot, changes);
-    pendingPolls_.clear();
+    differ_.diff(snapshot, changes);
     assembler_.assemble(changes, completedEntries_);
+    if (onTranscript_) {
+        QList<CaptionEntry> pending = completedEntries_;
+        if (std::optional<CaptionEntry> open = assembler_.openUtterance())
+            pending.append(*open);
+        onTranscript_(writtenCount_, pending);
+    }
+}
+
+QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
     if (isFinal) {
         if (std::optional<CaptionEntry> last = assembler_.close())
             completedEntries_.append(*last);
@@ -152,6 +156,7 @@ QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
             co_await appending;
             qCInfo(lcSession, "Flushed %lld entries", qint64(batch.size()));
             completedEntries_.remove(0, ready);
+            writtenCount_ += ready;
         } catch (const std::exception& error) {
             // Kept, and offered again ahead of newer entries at the next flush.
             qCWarning(lcSession, "Flush error: %s", error.what());
@@ -169,8 +174,8 @@ QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
 
 void SessionCoordinator::resetState() {
     emptyFrameCount_ = 0;
-    pendingPolls_.clear();
     dataPollsSinceFlush_ = 0;
+    writtenCount_ = 0;
     differ_.reset();
     assembler_.reset();
     completedEntries_.clear();

@@ -18,6 +18,8 @@ namespace velmora {
 // Turns a reader's caption snapshots into completed, speaker-attributed utterances and hands
 // them to the writer in batches: every `flushInterval` non-empty snapshots (all but the latest
 // completed utterance, which a late correction may still reach) and once at the end, the rest.
+// Each snapshot is merged as it arrives, so the transcript as it will be saved can be shown
+// live; only the hand-over to the writer is batched.
 // Ends on its own after `graceFrameLimit` consecutive empty snapshots or when the
 // reader's stream ends. Runs on the main thread: its state changes only between awaits, so
 // stop() interleaves with the session only where the session waits for the reader or the
@@ -26,6 +28,12 @@ class SessionCoordinator final : public std::enable_shared_from_this<SessionCoor
 public:
     // Called on the main thread with every non-empty snapshot as read, before the next one.
     using EntriesCallback = std::function<void(const CaptionSnapshot&)>;
+    // Called on the main thread after every non-empty snapshot with the session's transcript
+    // as it will be saved: its first `written` utterances are with the writer and never change
+    // again; they are followed by `pending`, the completed utterances not yet written and the
+    // open one, which later snapshots may still correct or grow.
+    using TranscriptCallback =
+        std::function<void(qsizetype written, const QList<CaptionEntry>& pending)>;
 
     static constexpr qint64 graceFrameLimit = 120;
     static constexpr qint64 flushInterval = 10;
@@ -39,9 +47,11 @@ public:
     void continueAfter(CaptionSnapshot lastSnapshot) { continuing_ = std::move(lastSnapshot); }
     // The last non-empty snapshot this coordinator read (kept after the session ended).
     const CaptionSnapshot& lastSnapshot() const { return lastSnapshot_; }
+    void setOnTranscript(TranscriptCallback callback) { onTranscript_ = std::move(callback); }
 
     // Runs the whole session and returns when it is over, after the last entries have been
-    // handed to the writer. Throws VelmoraError::sessionAlreadyRunning, or the reader's error.
+    // handed to the writer. Throws VelmoraError::sessionAlreadyRunning, or the error that kept
+    // the session from starting (the reader's, or the writer's when it refuses the start time).
     QCoro::Task<SessionStopReason> start();
     // Ends a running session from outside; start() then returns sourceEnded. Returns once the
     // session has ended; does nothing when no session runs.
@@ -54,6 +64,7 @@ public:
 private:
     struct SessionEnd;
 
+    void absorb(const CaptionSnapshot& snapshot);
     QCoro::Task<> flush(bool isFinal);
     QCoro::Task<> finishSession();
     void resetState();
@@ -63,17 +74,18 @@ private:
     std::shared_ptr<TranscriptWriting> transcriptWriter_;
     const Clock& clock_;
     EntriesCallback onEntries_;
+    TranscriptCallback onTranscript_;
 
     bool isRunning_ = false;
     bool sessionActive_ = false; // start() is running and will perform the final flush
     std::vector<std::coroutine_handle<>> stopWaiters_;
 
     qint64 emptyFrameCount_ = 0;
-    QList<CaptionSnapshot> pendingPolls_;
     qint64 dataPollsSinceFlush_ = 0;
     SnapshotDiffer differ_;
     UtteranceAssembler assembler_;
     QList<CaptionEntry> completedEntries_;
+    qsizetype writtenCount_ = 0; // utterances of this session the writer accepted
     qint64 unsavedEntryCount_ = 0;
     std::optional<CaptionSnapshot> continuing_;
     CaptionSnapshot lastSnapshot_;

@@ -45,8 +45,7 @@ QCoro::Task<SnapshotReplay::Result> SnapshotReplay::run() {
     ReplayClock clock(*firstTime_);
     auto writer = std::make_shared<TranscriptWriter>(
         options_.outputDirectory, clock, options_.title,
-        QList<std::shared_ptr<const TranscriptFormatter>>{
-            TranscriptFormats::formatter(options_.format)});
+        TranscriptFormats::formatter(options_.format));
     auto reader = std::make_shared<ReplayCaptionReader>(options_.snapshotsPath, clock);
     auto coordinator = std::make_shared<SessionCoordinator>(reader, writer, clock);
 

@@ -67,12 +67,10 @@ QString createUniqueFile(const QString& directory, const QString& name, const QS
 
 TranscriptWriter::TranscriptWriter(QString outputDirectory, const Clock& clock,
                                    std::optional<QString> meetingTitle,
-                                   QList<std::shared_ptr<const TranscriptFormatter>> formatters)
+                                   std::shared_ptr<const TranscriptFormatter> formatter)
     : outputDirectory_(std::move(outputDirectory)), clock_(clock),
-      meetingTitle_(std::move(meetingTitle)), queue_(QStringLiteral("transcript-writer")) {
-    for (auto& formatter : formatters)
-        files_.push_back(FormatterFile{std::move(formatter), {}, {}, {}});
-}
+      meetingTitle_(std::move(meetingTitle)), file_{std::move(formatter), {}, {}, {}},
+      queue_(QStringLiteral("transcript-writer")) {}
 
 TranscriptWriter::~TranscriptWriter() = default;
 
@@ -118,10 +116,8 @@ QCoro::Task<> TranscriptWriter::setStartTimeIfNeeded(QDateTime date) {
 QCoro::Task<> TranscriptWriter::createMissingFiles() {
     const QDateTime now = clock_.now();
     auto job = queue_.run([this, now] {
-        for (FormatterFile& file : files_) {
-            if (!file.filePath)
-                createFile(file, now);
-        }
+        if (!file_.filePath)
+            createFile(now);
     });
     co_await job;
 }
@@ -140,89 +136,80 @@ QCoro::Task<> TranscriptWriter::finalize() {
 
 QCoro::Task<std::optional<QString>> TranscriptWriter::expectedFilename() {
     auto job = queue_.run([this]() -> std::optional<QString> {
-        if (!startTime_ || files_.empty())
+        if (!startTime_)
             return std::nullopt;
-        const FormatterFile& first = files_.front();
-        if (first.filePath)
-            return QFileInfo(*first.filePath).fileName();
-        return fileName(*startTime_, meetingTitle_, first.formatter->fileExtension());
+        if (file_.filePath)
+            return QFileInfo(*file_.filePath).fileName();
+        return fileName(*startTime_, meetingTitle_, file_.formatter->fileExtension());
     });
     co_return co_await job;
 }
 
 QCoro::Task<std::optional<QString>> TranscriptWriter::transcriptPath() {
-    auto job = queue_.run([this]() -> std::optional<QString> {
-        if (files_.empty())
-            return std::nullopt;
-        return files_.front().filePath;
-    });
+    auto job = queue_.run([this]() -> std::optional<QString> { return file_.filePath; });
     co_return co_await job;
 }
 
-void TranscriptWriter::createFile(FormatterFile& file, const QDateTime& now) {
+void TranscriptWriter::createFile(const QDateTime& now) {
     if (!startTime_)
         startTime_ = now;
-    const QString extension = file.formatter->fileExtension();
+    const QString extension = file_.formatter->fileExtension();
     const QString name = fileName(*startTime_, meetingTitle_, extension);
-    const QByteArray header = file.formatter->formatHeader(*startTime_, *startTime_).toUtf8();
+    const QByteArray header = file_.formatter->formatHeader(*startTime_, *startTime_).toUtf8();
     // The path is recorded only once the file exists, so a failed creation is tried again
     // at the next batch instead of leaving the writer pointing at a file that never was.
     try {
-        file.filePath = createUniqueFile(outputDirectory_, name, extension, header);
+        file_.filePath = createUniqueFile(outputDirectory_, name, extension, header);
     } catch (const FileError& error) {
         qCWarning(lcWriter, "Failed to create file: %s", error.what());
         throw;
     }
-    qCInfo(lcWriter, "Created: %s", qUtf8Printable(QFileInfo(*file.filePath).fileName()));
+    qCInfo(lcWriter, "Created: %s", qUtf8Printable(QFileInfo(*file_.filePath).fileName()));
 }
 
 void TranscriptWriter::appendOnQueue(const QList<CaptionEntry>& entries, const QDateTime& now) {
     if (entries.isEmpty())
         return;
-    for (FormatterFile& file : files_) {
-        if (!file.filePath)
-            createFile(file, now);
-        std::optional<QString> lastSpeaker = file.lastSpeaker;
-        QString text;
-        for (const CaptionEntry& entry : entries) {
-            const bool isNewSpeaker = !lastSpeaker || *lastSpeaker != entry.speaker;
-            text += file.formatter->formatEntry(entry, isNewSpeaker);
-            if (isNewSpeaker)
-                lastSpeaker = entry.speaker;
-        }
-        writeBatch(file, text.toUtf8());
-        // Only a batch that reached the file moves the speaker on: the retried batch must
-        // start with its heading again.
-        file.lastSpeaker = lastSpeaker;
+    if (!file_.filePath)
+        createFile(now);
+    std::optional<QString> lastSpeaker = file_.lastSpeaker;
+    QString text;
+    for (const CaptionEntry& entry : entries) {
+        const bool isNewSpeaker = !lastSpeaker || *lastSpeaker != entry.speaker;
+        text += file_.formatter->formatEntry(entry, isNewSpeaker);
+        if (isNewSpeaker)
+            lastSpeaker = entry.speaker;
     }
-    qCInfo(lcWriter, "Appended %lld entries to %lld file(s)", qint64(entries.size()),
-           qint64(files_.size()));
+    writeBatch(text.toUtf8());
+    // Only a batch that reached the file moves the speaker on: the retried batch must start
+    // with its heading again.
+    file_.lastSpeaker = lastSpeaker;
+    qCInfo(lcWriter, "Appended %lld entries", qint64(entries.size()));
 }
 
-void TranscriptWriter::writeBatch(FormatterFile& file, const QByteArray& bytes) {
-    if (!file.fileHandle) {
-        auto handle = std::make_unique<QFile>(*file.filePath);
+void TranscriptWriter::writeBatch(const QByteArray& bytes) {
+    const QString& path = *file_.filePath;
+    if (!file_.fileHandle) {
+        auto handle = std::make_unique<QFile>(path);
         if (!handle->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
             const QString message = QStringLiteral("Cannot open %1: %2")
-                                        .arg(QDir::toNativeSeparators(*file.filePath),
-                                             handle->errorString());
+                                        .arg(QDir::toNativeSeparators(path), handle->errorString());
             qCWarning(lcWriter, "Write error: %s", qUtf8Printable(message));
             throw FileError(message);
         }
-        file.fileHandle = std::move(handle);
+        file_.fileHandle = std::move(handle);
     }
-    QFile& handle = *file.fileHandle;
+    QFile& handle = *file_.fileHandle;
     const qint64 sizeBefore = handle.size();
     if (handle.write(bytes) == bytes.size() && handle.flush())
         return;
     const QString message = QStringLiteral("Cannot write %1: %2")
-                                .arg(QDir::toNativeSeparators(*file.filePath),
-                                     handle.errorString());
+                                .arg(QDir::toNativeSeparators(path), handle.errorString());
     // The coordinator offers the whole batch again; a part of it left in the file would then
     // appear twice. The handle, whose buffer still holds the rest, is dropped first (it
     // cannot truncate while it fails to flush) and reopened at the next batch.
-    file.fileHandle.reset();
-    QFile::resize(*file.filePath, sizeBefore);
+    file_.fileHandle.reset();
+    QFile::resize(path, sizeBefore);
     qCWarning(lcWriter, "Write error: %s", qUtf8Printable(message));
     throw FileError(message);
 }
@@ -230,18 +217,15 @@ void TranscriptWriter::writeBatch(FormatterFile& file, const QByteArray& bytes) 
 void TranscriptWriter::finalizeOnQueue(const QDateTime& now) {
     if (!startTime_)
         return;
-    closeHandles();
+    file_.fileHandle.reset();
     const double duration = startTime_->msecsTo(now) / 1000.0;
-    for (FormatterFile& file : files_) {
-        if (!file.filePath)
-            continue;
-        const QString path = *file.filePath;
-        const QString name = QFileInfo(path).fileName();
+    if (file_.filePath) {
+        const QString path = *file_.filePath;
         const auto fail = [&](const QString& problem) {
             const QString message =
                 QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
-            qCWarning(lcWriter, "Finalize error for %s: %s", qUtf8Printable(name),
-                      qUtf8Printable(message));
+            qCWarning(lcWriter, "Finalize error for %s: %s",
+                      qUtf8Printable(QFileInfo(path).fileName()), qUtf8Printable(message));
             throw FileError(message);
         };
         QFile input(path);
@@ -251,21 +235,16 @@ void TranscriptWriter::finalizeOnQueue(const QDateTime& now) {
         if (input.error() != QFileDevice::NoError)
             fail(input.errorString());
         input.close();
-        const QString finalized = file.formatter->formatFinalization(content, now, duration);
-        if (finalized == content)
-            continue;
-        QSaveFile output(path);
-        const QByteArray bytes = finalized.toUtf8();
-        if (!PrivateFiles::open(output) || output.write(bytes) != bytes.size() || !output.commit())
-            fail(output.errorString());
+        const QString finalized = file_.formatter->formatFinalization(content, now, duration);
+        if (finalized != content) {
+            QSaveFile output(path);
+            const QByteArray bytes = finalized.toUtf8();
+            if (!PrivateFiles::open(output) || output.write(bytes) != bytes.size() || !output.commit())
+                fail(output.errorString());
+        }
     }
     qCInfo(lcWriter, "Finalized (duration: %s)",
            qUtf8Printable(TranscriptFormatter::formatDuration(duration)));
-}
-
-void TranscriptWriter::closeHandles() {
-    for (FormatterFile& file : files_)
-        file.fileHandle.reset();
 }
 
 } // namespace velmora

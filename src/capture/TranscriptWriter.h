@@ -7,20 +7,19 @@
 
 #include <QList>
 
-#include <vector>
-
 namespace velmora {
 
-// Owns the transcript files of one meeting: one file per formatter in the output directory,
-// created with its header, appended to through a handle kept open for the capture, and
-// finalised with end time and duration. All file work runs on the writer's own queue; the
+// Owns the transcript file of one meeting: one file in the output directory, in the chosen
+// format, created with its header, appended to through a handle kept open for the capture, and
+// finalised with end time and duration. One file keeps a batch all-or-nothing: a batch that
+// fails leaves the file as it was, so the retried batch is written exactly once. All file work runs on the writer's own queue; the
 // clock is read on the caller's thread. A resumed capture hands the same writer to its next
 // coordinator, so the meeting stays one file with one start time.
 class TranscriptWriter final : public TranscriptWriting {
 public:
     TranscriptWriter(QString outputDirectory, const Clock& clock,
                      std::optional<QString> meetingTitle,
-                     QList<std::shared_ptr<const TranscriptFormatter>> formatters);
+                     std::shared_ptr<const TranscriptFormatter> formatter);
     ~TranscriptWriter() override;
 
     QCoro::Task<> setStartTimeIfNeeded(QDateTime date) override;
@@ -39,16 +38,15 @@ public:
 
 private:
     // Queue-confined.
-    void createFile(FormatterFile& file, const QDateTime& now);
+    void createFile(const QDateTime& now);
     void appendOnQueue(const QList<CaptionEntry>& entries, const QDateTime& now);
-    void writeBatch(FormatterFile& file, const QByteArray& bytes);
+    void writeBatch(const QByteArray& bytes);
     void finalizeOnQueue(const QDateTime& now);
-    void closeHandles();
 
     const QString outputDirectory_;
     const Clock& clock_;
     const std::optional<QString> meetingTitle_;
-    std::vector<FormatterFile> files_;
+    FormatterFile file_;
     std::optional<QDateTime> startTime_;
     // Last member: destroyed first, so jobs still queued run while the rest is alive.
     SerialQueue queue_;

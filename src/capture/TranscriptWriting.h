@@ -10,7 +10,7 @@
 
 namespace velmora {
 
-// The transcript files of one meeting, as the session coordinator and the application
+// The transcript file of one meeting, as the session coordinator and the application
 // controller use them. Every operation runs on the writer's own queue and is awaited; file
 // operations throw FileError.
 class TranscriptWriting {
@@ -19,15 +19,16 @@ public:
 
     // Sets the meeting's start time unless it is already set (a resumed capture keeps it).
     virtual QCoro::Task<> setStartTimeIfNeeded(QDateTime date) = 0;
-    // Creates every file not created yet, each with its header.
+    // Creates the file with its header unless it exists already.
     virtual QCoro::Task<> createMissingFiles() = 0;
-    // Appends a batch of completed entries to every file; all or nothing per file.
+    // Appends a batch of completed entries to the file; all or nothing, so a refused batch
+    // can be offered again without repeating any of it.
     virtual QCoro::Task<> append(QList<CaptionEntry> entries) = 0;
-    // Closes the files and fills in the header's end time and duration.
+    // Closes the file and fills in the header's end time and duration.
     virtual QCoro::Task<> finalize() = 0;
-    // The name the first file has or will have; none before the start time is set.
+    // The name the file has or will have; none before the start time is set.
     virtual QCoro::Task<std::optional<QString>> expectedFilename() = 0;
-    // The first file's full path once it exists (the transcript of the meeting history).
+    // The file's full path once it exists (the transcript of the meeting history).
     virtual QCoro::Task<std::optional<QString>> transcriptPath() = 0;
 };
 

@@ -95,10 +95,16 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
         text = entry.text;
 }
 
+std::optional<CaptionEntry> UtteranceAssembler::openUtterance() const {
+    if (!currentSpeaker_)
+        return std::nullopt;
+    return CaptionEntry{currentTimestamp_, *currentSpeaker_, currentText_.text()};
+}
+
 std::optional<CaptionEntry> UtteranceAssembler::close() {
     if (!currentSpeaker_)
         return std::nullopt;
-    CaptionEntry entry{currentTimestamp_, *currentSpeaker_, currentText_.text()};
+    std::optional<CaptionEntry> entry = openUtterance();
     reset();
     return entry;
 }

@@ -17,6 +17,8 @@ public:
     // Feeds the changes of one flush; utterances closed by them are appended to `completed`,
     // and late corrections go into the entries of `completed`.
     void assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed);
+    // The utterance still open, as it stands.
+    std::optional<CaptionEntry> openUtterance() const;
     // Closes the open utterance, if any.
     std::optional<CaptionEntry> close();
     void reset();

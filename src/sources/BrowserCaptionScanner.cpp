@@ -137,17 +137,19 @@ QCoro::Task<> BrowserCaptionScanner::pollLoop(std::weak_ptr<BrowserCaptionScanne
         QList<BrowserCaptionTarget> allTargets;
         for (const BrowserTargetConfig& config : self->configs_)
             allTargets.append(config.target);
-        // A browser switched on by this very call still builds its web tree: scanned next time.
-        QList<BrowserProcess> browsers = self->browsers_.runningBrowsers();
-        const QSet<qint32> justEnabled = self->browsers_.justEnabledPIDs();
-        browsers.removeIf([&](const BrowserProcess& b) { return justEnabled.contains(b.pid); });
+        BrowserProcessCache& cache = self->browsers_;
         Accessibility& ax = self->env_.accessibility;
         const QList<BrowserTargetConfig> configs = self->configs_;
         SerialExecutor& queue = self->env_.accessibilityQueue;
         Scheduler& scheduler = self->env_.scheduler;
         const Duration interval = self->pollInterval_;
         self.reset(); // held only while touching its state, never across a wait
-        auto scan = queue.run([&ax, browsers, allTargets, configs] {
+        auto scan = queue.run([&ax, &cache, allTargets, configs] {
+            // A browser switched on by this very call still builds its web tree: scanned next
+            // time.
+            QList<BrowserProcess> browsers = cache.runningBrowsers();
+            const QSet<qint32> justEnabled = cache.justEnabledPIDs();
+            browsers.removeIf([&](const BrowserProcess& b) { return justEnabled.contains(b.pid); });
             return scanBrowsers(ax, browsers, allTargets, configs);
         });
         const QHash<CaptionSource, qint32> result = co_await scan;

@@ -13,7 +13,8 @@ namespace velmora {
 
 // Knows which supported browsers run and switches their web accessibility on, once per
 // browser process, with at most three attempts. The running-application list is read at most
-// once per 5 seconds. Main thread only (it has no lock).
+// once per 5 seconds. Lives on the accessibility queue: it reads and writes over the bus, so
+// it is used only inside jobs run there (which also makes it race-free without a lock).
 class BrowserProcessCache {
 public:
     static constexpr qint64 cacheTTLMilliseconds = 5000;

@@ -29,9 +29,16 @@ QCoro::Task<> CaptionPollingReader::startReading() {
     // A reader serves one capture: once its stream has ended it never polls again.
     if (pollTask_ || stream_->isFinished())
         co_return;
-    if (!env_.accessibility.isProcessTrusted())
-        throw VelmoraError::accessibilityNotTrusted();
-    const AXElement appElement = createAppElement();
+    // Both ask the bus: the main thread only awaits them.
+    const std::shared_ptr<CaptionPollingReader> keepAlive = weak_from_this().lock();
+    auto connect = env_.accessibilityQueue.run([this] {
+        if (!env_.accessibility.isProcessTrusted())
+            throw VelmoraError::accessibilityNotTrusted();
+        return createAppElement();
+    });
+    const AXElement appElement = co_await connect;
+    if (pollTask_ || stream_->isFinished())
+        co_return; // stopped, or started by another call, while connecting
 
     std::weak_ptr<CaptionPollingReader> weakSelf = weak_from_this();
     stream_->setOnTermination([weakSelf] {

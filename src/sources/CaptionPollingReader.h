@@ -40,7 +40,7 @@ protected:
                          const QLoggingCategory& log);
 
     // Hooks. The first four run on the accessibility queue.
-    virtual AXElement createAppElement() = 0; // may throw; main thread
+    virtual AXElement createAppElement() = 0; // may throw
     virtual std::optional<AXElement> findContainer(const AXElement& appElement) const = 0;
     virtual CaptionSnapshot extractEntries(const AXElement& container) const = 0;
     virtual bool isCacheValid(const AXElement& container) const = 0;

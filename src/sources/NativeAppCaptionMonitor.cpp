@@ -57,7 +57,32 @@ QCoro::Task<> NativeAppCaptionMonitor::pollLoop(CancelToken token) {
 
 QCoro::Task<> NativeAppCaptionMonitor::poll(CancelToken token) {
     ++pollCount_;
-    const std::optional<qint32> pid = pidCache_.lookup(config_.bundleIDs);
+    struct Inspection {
+        std::optional<qint32> pid;
+        bool captionsVisible = false;
+    };
+    Accessibility& ax = ax_;
+    PIDCache& pidCache = pidCache_;
+    const QStringList bundleIDs = config_.bundleIDs;
+    const NativeAppMonitorConfig::CaptionCheck checkForCaptions = config_.checkForCaptions;
+    const NativeAppMonitorConfig::DebugLog debugLog =
+        captionsWereVisible_ ? NativeAppMonitorConfig::DebugLog() : config_.debugLog;
+    const qint64 pollCount = pollCount_;
+    // One job looks the application up and inspects it: the main thread never waits for the bus.
+    auto inspect = accessibilityQueue_.run([=, &ax, &pidCache] {
+        Inspection done{pidCache.lookup(bundleIDs)};
+        if (!done.pid)
+            return done;
+        const AXElement app = ax.applicationElement(*done.pid);
+        if (debugLog)
+            debugLog(ax, app, pollCount);
+        done.captionsVisible = checkForCaptions(ax, app);
+        return done;
+    });
+    const Inspection inspection = co_await inspect;
+    if (token.isCancelled())
+        co_return;
+    const std::optional<qint32> pid = inspection.pid;
     if (!pid) {
         if (appWasRunning_) {
             qCInfo(lcMonitor, "%s not running", qUtf8Printable(config_.appDisplayName));
@@ -70,22 +95,7 @@ QCoro::Task<> NativeAppCaptionMonitor::poll(CancelToken token) {
         qCInfo(lcMonitor, "%s detected (PID: %d)", qUtf8Printable(config_.appDisplayName), *pid);
         appWasRunning_ = true;
     }
-    Accessibility& ax = ax_;
-    const NativeAppMonitorConfig::CaptionCheck checkForCaptions = config_.checkForCaptions;
-    const NativeAppMonitorConfig::DebugLog debugLog =
-        captionsWereVisible_ ? NativeAppMonitorConfig::DebugLog() : config_.debugLog;
-    const qint64 pollCount = pollCount_;
-    const qint32 processIdentifier = *pid;
-    auto inspect = accessibilityQueue_.run([=, &ax] {
-        const AXElement app = ax.applicationElement(processIdentifier);
-        if (debugLog)
-            debugLog(ax, app, pollCount);
-        return checkForCaptions(ax, app);
-    });
-    const bool visible = co_await inspect;
-    if (token.isCancelled())
-        co_return;
-    applyVisibility(visible);
+    applyVisibility(inspection.captionsVisible);
 }
 
 void NativeAppCaptionMonitor::applyVisibility(bool visible) {

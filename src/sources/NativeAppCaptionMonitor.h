@@ -14,8 +14,8 @@
 namespace velmora {
 
 // Notices captions being switched on and off in one desktop meeting application: every poll
-// interval it looks the application up and, if it runs, checks its tree for the caption area on
-// the accessibility queue. Edge-triggered: a callback only when visibility changes.
+// interval it looks the application up and, if it runs, checks its tree for the caption area,
+// both on the accessibility queue. Edge-triggered: a callback only when visibility changes.
 // Lives on the main thread.
 class NativeAppCaptionMonitor final : public CaptionSourceMonitor {
 public:

@@ -12,7 +12,8 @@
 namespace velmora {
 
 // Spares a scan of the running applications more than once per 5 seconds per list of
-// identifiers. Main thread only. An absent process id is cached too.
+// identifiers. An absent process id is cached too. Lives on the accessibility queue: it reads
+// the bus, so it is used only inside jobs run there (which also makes it race-free).
 class PIDCache {
 public:
     static constexpr qint64 ttlMilliseconds = 5000;

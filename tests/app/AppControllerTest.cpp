@@ -30,8 +30,8 @@ namespace {
 
 class MarkdownOnly final : public FormatSettingsProvider {
 public:
-    QList<std::shared_ptr<const TranscriptFormatter>> formatters() const override {
-        return {std::make_shared<MarkdownFormatter>()};
+    std::shared_ptr<const TranscriptFormatter> formatter() const override {
+        return std::make_shared<MarkdownFormatter>();
     }
     TranscriptFormat transcriptFormat() const override { return TranscriptFormat::markdown; }
     void setTranscriptFormat(TranscriptFormat) override {}
@@ -78,7 +78,7 @@ protected:
         AppControllerServices services{state, formats, notifications, *library, clock, ax,
                                        axQueue, scheduler, pidCache, browsers};
         services.makeWriter = [this](const QString& directory, const Clock&, const QString& title,
-                                     const QList<std::shared_ptr<const TranscriptFormatter>>&) {
+                                     const std::shared_ptr<const TranscriptFormatter>&) {
             auto writer = std::make_shared<FakeTranscriptWriter>(
                 QStringLiteral("%1/%2-%3.md").arg(directory, title).arg(writers.size() + 1));
             writer->failCreation = std::exchange(failNextCreation, false);

@@ -79,78 +79,26 @@ TEST_F(AppStateTest, StartCaptureResetsTheSessionUnlessOneIsRunning) {
     EXPECT_EQ(state.captureState(), CaptureState::paused());
 }
 
-TEST_F(AppStateTest, RollingLinesGrowOneUtteranceAndRepeatsInAPollCountOnce) {
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("Hello world"), 0)});
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("Hello world"), 1),
-                             line(QStringLiteral("A"), QStringLiteral("Hello world"), 1),
-                             line(QStringLiteral("B"), QStringLiteral("Morning"), 1)});
-    state.appendLiveEntries({line(QStringLiteral("B"), QStringLiteral("Morning all"), 2)});
-    state.appendLiveEntries({});
+TEST_F(AppStateTest, LiveTranscriptKeepsWrittenEntriesAndReplacesThePendingOnes) {
+    state.updateLiveTranscript(0, {line(QStringLiteral("A"), QStringLiteral("Hello"), 0)});
+    state.updateLiveTranscript(0, {line(QStringLiteral("A"), QStringLiteral("Hello world"), 0)});
+    // The same pending entries again: nothing to redraw.
+    state.updateLiveTranscript(0, {line(QStringLiteral("A"), QStringLiteral("Hello world"), 0)});
+    EXPECT_EQ(entriesChanged.count(), 2);
+    EXPECT_EQ(versionChanged.count(), 2);
 
+    // A was written; B's open utterance follows it and grows in place.
+    state.updateLiveTranscript(1, {line(QStringLiteral("B"), QStringLiteral("Morning"), 2)});
+    state.updateLiveTranscript(1, {line(QStringLiteral("B"), QStringLiteral("Morning all"), 2)});
     EXPECT_EQ(texts(), (QStringList{QStringLiteral("A:Hello world"), QStringLiteral("B:Morning all")}));
-    EXPECT_EQ(state.liveTranscriptEntries()[1].timestamp, t0.addSecs(1)); // the utterance's first poll
-    EXPECT_EQ(entriesChanged.count(), 3); // append A, append B, replace B
-    EXPECT_EQ(versionChanged.count(), 4);
-}
+    EXPECT_EQ(state.liveTranscriptEntries()[1].timestamp, t0.addSecs(2));
 
-TEST_F(AppStateTest, RevisedLineReplacesItsOlderFormWhenThePrefixIsLongEnough) {
-    // 33 and 37 characters, sharing 22: a rewrite, not a new line.
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("The quarterly numbers were strong"), 0)});
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("the Quarterly numbers are very strong"), 1)});
-    ASSERT_EQ(texts(), QStringList{QStringLiteral("A:the Quarterly numbers are very strong")});
-    EXPECT_EQ(state.liveTranscriptEntries()[0].timestamp, t0);
-
-    // Sharing only 19 characters: a new line.
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("the Quarterly numbXXXXXXXXXXXXXXXXX"), 2)});
-    EXPECT_EQ(state.liveTranscriptEntries().size(), 2);
-
-    // Short lines are never revisions.
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("the Quarterly nums"), 3)});
-    EXPECT_EQ(state.liveTranscriptEntries().size(), 3);
-
-    // Characters as the reader sees them: a decomposed accent equals the composed capital.
-    state.setLiveTranscriptEntries({line(QStringLiteral("A"), QStringLiteral("Jose\u0301 said the numbers were fine"))});
-    state.appendLiveEntries({line(QStringLiteral("A"), QStringLiteral("JOS\u00C9 said the numbers were great"))});
-    EXPECT_EQ(texts(), QStringList{QStringLiteral("A:JOS\u00C9 said the numbers were great")});
-}
-
-TEST_F(AppStateTest, LongLinesNeedHalfTheShorterLengthInCommon) {
-    const QString prefix = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRST"); // 30
-    const QString oldTail = QStringLiteral("abcdefghijklmnopqrstuvwxyzabcd"); // 30
-    const QString newTail = QStringLiteral("klmnopqrstuvwxyzklmnopqrstuvwxyzklmnopqrstuvwxyzkl"); // 50
-
-    state.appendLiveEntries({line(QStringLiteral("A"), prefix.left(29) + QLatin1Char('x') + oldTail.left(30), 0)});
-    state.appendLiveEntries({line(QStringLiteral("A"), prefix.left(29) + QLatin1Char('y') + newTail, 1)});
-    EXPECT_EQ(state.liveTranscriptEntries().size(), 2);
-
-    state.setLiveTranscriptEntries({});
-    state.appendLiveEntries({line(QStringLiteral("A"), prefix + oldTail, 0)});
-    state.appendLiveEntries({line(QStringLiteral("A"), prefix + newTail, 1)});
-    EXPECT_EQ(texts(), QStringList{QStringLiteral("A:") + prefix + newTail});
-}
-
-TEST_F(AppStateTest, LookBackStopsAtAnotherSpeakerAndAfterTenEntries) {
-    const QString target = QStringLiteral("Budget review for the second quarter starts now");
-    const QString revised = QStringLiteral("Budget review for the second quarter begins now");
-
-    state.setLiveTranscriptEntries({line(QStringLiteral("A"), target), line(QStringLiteral("B"), QStringLiteral("Sure"))});
-    state.appendLiveEntries({line(QStringLiteral("A"), revised)});
-    EXPECT_EQ(state.liveTranscriptEntries().size(), 3);
-
-    QList<CaptionEntry> eleven{line(QStringLiteral("A"), target)};
-    for (int i = 1; i <= 10; ++i)
-        eleven.append(line(QStringLiteral("A"), QStringLiteral("Line %1 has nothing in common here").arg(i)));
-    state.setLiveTranscriptEntries(eleven);
-    state.appendLiveEntries({line(QStringLiteral("A"), revised)});
-    EXPECT_EQ(state.liveTranscriptEntries().size(), 12); // eleven back: out of reach
-
-    eleven.removeLast();
-    eleven.append(line(QStringLiteral("A"), QStringLiteral("Line 10 has nothing in common here")));
-    eleven.removeAt(1); // the target is now exactly ten back
-    state.setLiveTranscriptEntries(eleven);
-    state.appendLiveEntries({line(QStringLiteral("A"), revised)});
-    ASSERT_EQ(state.liveTranscriptEntries().size(), 10);
-    EXPECT_EQ(state.liveTranscriptEntries()[0].text, revised);
+    // A resumed capture continues after everything shown; an offset past the end keeps all.
+    state.updateLiveTranscript(5, {line(QStringLiteral("C"), QStringLiteral("Back again"), 9)});
+    EXPECT_EQ(texts(), (QStringList{QStringLiteral("A:Hello world"), QStringLiteral("B:Morning all"),
+                                    QStringLiteral("C:Back again")}));
+    state.updateLiveTranscript(2, {});
+    EXPECT_EQ(texts(), (QStringList{QStringLiteral("A:Hello world"), QStringLiteral("B:Morning all")}));
 }
 
 TEST_F(AppStateTest, FormattedDurationIsMinutesAndSeconds) {

@@ -107,10 +107,7 @@ TEST_F(SettingsStoresTest, PreferenceKeysAreWrittenUnderTheirExactNames) {
 
 TEST_F(SettingsStoresTest, OnlyTheExactPlainTextValueSelectsPlainText) {
     FormatSettingsManager formats(settings);
-    const auto extension = [&] {
-        const auto list = formats.formatters();
-        return list.size() == 1 ? list[0]->fileExtension() : QStringLiteral("<%1 formatters>").arg(list.size());
-    };
+    const auto extension = [&] { return formats.formatter()->fileExtension(); };
     EXPECT_EQ(extension(), QStringLiteral("md"));
     settings.setValue(QStringLiteral("transcriptFormat"), QStringLiteral("plainText"));
     EXPECT_EQ(extension(), QStringLiteral("txt"));

@@ -1,5 +1,6 @@
 #include "capture/SessionCoordinator.h"
 #include "capture/VelmoraError.h"
+#include "fakes/DeferredExecutor.h"
 #include "fakes/ManualClock.h"
 #include "fakes/ManualScheduler.h"
 #include "fakes/RecordingTranscriptWriter.h"
@@ -22,6 +23,8 @@ QCoro::Task<> runSession(std::shared_ptr<SessionCoordinator> coordinator, Sessio
         auto session = coordinator->start();
         out->reason = co_await session;
     } catch (const VelmoraError& error) {
+        out->error = error.message();
+    } catch (const FileError& error) {
         out->error = error.message();
     }
 }
@@ -367,6 +370,31 @@ TEST_F(SessionCoordinatorTest, ReaderStartFailureIsPassedOnAndStopStillReturns) 
     runStop(coordinator, &stopped);
     EXPECT_TRUE(stopped);
     EXPECT_FALSE(coordinator->isRunning());
+}
+
+TEST_F(SessionCoordinatorTest, WriterRefusingTheStartTimeFailsTheStartAndStopStillReturns) {
+    // Refused at once: stop() afterwards returns.
+    writer->startTimeError = FileError(QStringLiteral("Permission denied"));
+    start();
+    EXPECT_EQ(outcome.error, QStringLiteral("Permission denied"));
+    EXPECT_EQ(reader->startCount, 0);
+    bool stopped = false;
+    runStop(coordinator, &stopped);
+    EXPECT_TRUE(stopped);
+
+    // Refused while a stop() already waits for the session: that stop() returns too.
+    auto other = std::make_shared<SessionCoordinator>(reader, writer, clock);
+    DeferredExecutor writerQueue;
+    writer->startTimeQueue = &writerQueue;
+    SessionOutcome otherOutcome;
+    runSession(other, &otherOutcome);
+    bool otherStopped = false;
+    runStop(other, &otherStopped);
+    EXPECT_FALSE(otherStopped);
+    writerQueue.runAll();
+    EXPECT_EQ(otherOutcome.error, QStringLiteral("Permission denied"));
+    EXPECT_TRUE(otherStopped);
+    EXPECT_FALSE(other->isRunning());
 }
 
 } // namespace

@@ -26,6 +26,22 @@ QString readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// A disk that holds no more than `bytes` per file while this lives.
+struct FileSizeLimit {
+    explicit FileSizeLimit(qint64 bytes) : previous(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &original);
+        rlimit limited = original;
+        limited.rlim_cur = rlim_t(bytes);
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &original);
+        std::signal(SIGXFSZ, previous);
+    }
+    void (*previous)(int);
+    rlimit original{};
+};
+
 class TranscriptWriterTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -37,7 +53,7 @@ protected:
                                                  std::shared_ptr<const TranscriptFormatter> format =
                                                      std::make_shared<MarkdownFormatter>()) {
         return std::make_shared<TranscriptWriter>(dir.path(), clock, std::move(title),
-                                                  QList{std::move(format)});
+                                                  std::move(format));
     }
     CaptionEntry entry(int secondsIn, const QString& speaker, const QString& text) {
         return {clock.now().addSecs(secondsIn - scheduler.elapsed().count() / 1000), speaker, text};
@@ -103,8 +119,7 @@ TEST_F(TranscriptWriterTest, NeverReplacesAnExistingFile) {
 TEST_F(TranscriptWriterTest, FailedCreationIsRetriedAtTheNextBatch) {
     const QString missing = QDir(dir.path()).filePath("later");
     writer = std::make_shared<TranscriptWriter>(missing, clock, std::nullopt,
-                                                QList<std::shared_ptr<const TranscriptFormatter>>{
-                                                    std::make_shared<PlainTextFormatter>()});
+                                                std::make_shared<PlainTextFormatter>());
     EXPECT_TRUE(awaitVoid(writer->createMissingFiles()));
     const auto failed = awaitVoid(writer->append({entry(1, "A", "first")}));
     ASSERT_TRUE(failed);
@@ -123,15 +138,9 @@ TEST_F(TranscriptWriterTest, FailedWriteLeavesNoPartialBatchAndKeepsTheSpeaker) 
     EXPECT_FALSE(awaitVoid(writer->append({entry(1, "B", "before")})));
     const qint64 size = QFileInfo(path()).size();
 
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit original{};
-    getrlimit(RLIMIT_FSIZE, &original);
-    rlimit limited = original;
-    limited.rlim_cur = rlim_t(size + 10);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::optional<FileSizeLimit> full(std::in_place, size + 10);
     const auto failed = awaitVoid(writer->append({entry(5, "A", "a sentence longer than ten bytes")}));
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, previous);
+    full.reset();
     ASSERT_TRUE(failed);
     EXPECT_EQ(QFileInfo(path()).size(), size);
 
@@ -219,6 +228,42 @@ TEST_F(TranscriptWriterTest, ResumedCaptureContinuesTheFileAndItsSpeaker) {
                                 "**[09:30:03] A:**\n\nWhere were we\n\n"
                                 "Where were we? Right, the budget\n\n"
                                 "**[09:30:25] C:**\n\nI have the numbers\n\n");
+}
+
+// The coordinator offers a refused batch again at its next flush: every entry reaches the file
+// exactly once although the disk filled up in the middle of the first batch.
+TEST_F(TranscriptWriterTest, BatchRefusedByAFullDiskIsWrittenOnceWhenRetried) {
+    writer = makeWriter(std::nullopt, std::make_shared<PlainTextFormatter>());
+    EXPECT_FALSE(awaitVoid(writer->createMissingFiles()));
+    auto reader = std::make_shared<ScriptedCaptionReader>();
+    auto coordinator = std::make_shared<SessionCoordinator>(reader, writer, clock);
+    QCoro::Task<> session = runSession(coordinator);
+    const qint64 headerSize = QFileInfo(path()).size();
+    QStringList expected;
+    for (int line = 1; line <= 25; ++line) {
+        scheduler.advance(1s);
+        const QString speaker = line % 2 ? QStringLiteral("A") : QStringLiteral("B");
+        const QString text = QStringLiteral("sentence number %1 of the meeting").arg(line);
+        expected << QStringLiteral("[%1] %2: %3")
+                        .arg(clock.now().toLocalTime().toString(u"HH:mm:ss"), speaker, text);
+        std::optional<FileSizeLimit> full;
+        if (line == 10) // the first flush: room for a few bytes only
+            full.emplace(headerSize + 40);
+        reader->poll({{clock.now(), speaker, text}});
+        // The writer's queue is serial: once this job is done, the flush's batch was tried.
+        QCoro::waitFor(writer->transcriptPath());
+        full.reset();
+        if (line == 10) {
+            EXPECT_EQ(QFileInfo(path()).size(), headerSize);
+        }
+    }
+    reader->end();
+    QCoro::waitFor(session);
+    EXPECT_EQ(coordinator->unsavedEntryCount(), 0);
+    QStringList lines = readFile(path()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    lines.removeFirst(); // the header
+    EXPECT_EQ(lines, expected);
 }
 
 } // namespace

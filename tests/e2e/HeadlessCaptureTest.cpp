@@ -62,6 +62,8 @@ protected:
         QProcessEnvironment environment = browser.desktop().environment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("velmora.*.info=true"));
+        // Any accessibility call the main thread waits for ends the run with a message.
+        environment.insert(QStringLiteral("VELMORA_STRICT_ACCESSIBILITY_THREAD"), QStringLiteral("1"));
         velmora = std::make_unique<HeadlessVelmora>(
             QStringLiteral(VELMORA_EXECUTABLE),
             QStringList{QStringLiteral("--headless"), QStringLiteral("--output-dir"), output.path()},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/SerialExecutor.h"
+#include "fakes/AccessibilityJobMarker.h"
 
 #include <deque>
 #include <utility>
@@ -19,7 +20,10 @@ public:
         while (!pending_.empty()) {
             auto [job, resume] = std::move(pending_.front());
             pending_.pop_front();
-            job();
+            {
+                AccessibilityJobMarker marker;
+                job();
+            }
             resume();
         }
     }

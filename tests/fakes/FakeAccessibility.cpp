@@ -1,5 +1,9 @@
 #include "fakes/FakeAccessibility.h"
 
+#include "fakes/AccessibilityJobMarker.h"
+
+#include <gtest/gtest.h>
+
 namespace velmora {
 
 FakeNode::Ptr FakeNode::make(const QString& role) {
@@ -111,7 +115,23 @@ int FakeAccessibility::readCount() const {
     return reads_;
 }
 
+void FakeAccessibility::checkOnQueue(const char* call) const {
+    if (requireQueue && !AccessibilityJobMarker::inJob())
+        ADD_FAILURE() << call << " was called outside the accessibility queue";
+}
+
+bool FakeAccessibility::isProcessTrusted() {
+    checkOnQueue("isProcessTrusted");
+    return trusted;
+}
+
+void FakeAccessibility::requestTrust() {
+    checkOnQueue("requestTrust");
+    ++trustRequests;
+}
+
 AXElement FakeAccessibility::applicationElement(qint32 processIdentifier) {
+    checkOnQueue("applicationElement");
     {
         QMutexLocker lock(&mutex_);
         if (auto node = apps_.value(processIdentifier))
@@ -124,6 +144,7 @@ AXElement FakeAccessibility::applicationElement(qint32 processIdentifier) {
 }
 
 AXReadResult FakeAccessibility::copyAttributeValue(const AXElement& element, const QString& attribute) {
+    checkOnQueue("copyAttributeValue");
     {
         QMutexLocker lock(&mutex_);
         ++reads_;
@@ -135,6 +156,7 @@ AXReadResult FakeAccessibility::copyAttributeValue(const AXElement& element, con
 }
 
 int FakeAccessibility::setAttributeValue(const AXElement& element, const QString& attribute, bool value) {
+    checkOnQueue("setAttributeValue");
     const auto* node = element.as<FakeNode>();
     if (!node)
         return AXErrorCode::invalidElement;
@@ -143,6 +165,7 @@ int FakeAccessibility::setAttributeValue(const AXElement& element, const QString
 }
 
 QList<RunningApplication> FakeAccessibility::runningApplications() {
+    checkOnQueue("runningApplications");
     ++runningApplicationsCalls;
     return running;
 }

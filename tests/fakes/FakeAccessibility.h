@@ -60,6 +60,9 @@ public:
     QList<RunningApplication> running;
     QList<FakeWrite> writes;
     int runningApplicationsCalls = 0;
+    // Every call of the interface must come from a job of a test executor: code under test that
+    // calls straight from the main thread fails the test (the real backend would block it).
+    bool requireQueue = false;
 
     // The application node of `pid` (created on first use).
     FakeNode::Ptr app(qint32 pid);
@@ -67,14 +70,16 @@ public:
     void addRunning(const QString& identifier, qint32 pid);
     int readCount() const;
 
-    bool isProcessTrusted() override { return trusted; }
-    void requestTrust() override { ++trustRequests; }
+    bool isProcessTrusted() override;
+    void requestTrust() override;
     AXElement applicationElement(qint32 processIdentifier) override;
     AXReadResult copyAttributeValue(const AXElement& element, const QString& attribute) override;
     int setAttributeValue(const AXElement& element, const QString& attribute, bool value) override;
     QList<RunningApplication> runningApplications() override;
 
 private:
+    void checkOnQueue(const char* call) const;
+
     QHash<qint32, FakeNode::Ptr> apps_;
     mutable QMutex mutex_;
     int reads_ = 0;

@@ -10,6 +10,8 @@ namespace velmora {
 
 // A reader's surroundings in a test: a scripted tree, queries run inline, virtual time.
 struct FakeReaderEnvironment {
+    FakeReaderEnvironment() { ax.requireQueue = true; }
+
     FakeAccessibility ax;
     ImmediateExecutor queue;
     ManualScheduler scheduler;

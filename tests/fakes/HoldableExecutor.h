@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/SerialExecutor.h"
+#include "fakes/AccessibilityJobMarker.h"
 
 #include <deque>
 #include <utility>
@@ -13,7 +14,7 @@ class HoldableExecutor final : public SerialExecutor {
 public:
     void submit(std::function<void()> job, std::function<void()> resume) override {
         if (!holding_ && pending_.empty()) {
-            job();
+            runJob(job);
             resume();
             return;
         }
@@ -27,12 +28,17 @@ public:
         while (!pending_.empty()) {
             auto [job, resume] = std::move(pending_.front());
             pending_.pop_front();
-            job();
+            runJob(job);
             resume();
         }
     }
 
 private:
+    static void runJob(const std::function<void()>& job) {
+        AccessibilityJobMarker marker;
+        job();
+    }
+
     bool holding_ = false;
     std::deque<std::pair<std::function<void()>, std::function<void()>>> pending_;
 };

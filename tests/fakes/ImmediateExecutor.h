@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/SerialExecutor.h"
+#include "fakes/AccessibilityJobMarker.h"
 
 namespace velmora {
 
@@ -9,7 +10,10 @@ class ImmediateExecutor final : public SerialExecutor {
 public:
     void submit(std::function<void()> job, std::function<void()> resume) override {
         ++jobCount;
-        job();
+        {
+            AccessibilityJobMarker marker;
+            job();
+        }
         resume();
     }
     int jobCount = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/FileError.h"
+#include "capture/SerialExecutor.h"
 #include "capture/TranscriptWriting.h"
 
 namespace velmora {
@@ -9,9 +10,15 @@ namespace velmora {
 class RecordingTranscriptWriter final : public TranscriptWriting {
 public:
     QCoro::Task<> setStartTimeIfNeeded(QDateTime date) override {
+        if (startTimeQueue) {
+            // Suspends until the test runs the queue, as the real writer's queue would.
+            auto job = startTimeQueue->run([] {});
+            co_await job;
+        }
+        if (startTimeError)
+            throw *startTimeError;
         if (!startTime)
             startTime = date;
-        co_return;
     }
     QCoro::Task<> createMissingFiles() override { co_return; }
     QCoro::Task<> append(QList<CaptionEntry> entries) override {
@@ -42,6 +49,8 @@ public:
     QList<QList<CaptionEntry>> batches;
     int appendCalls = 0;
     int failNextAppends = 0;
+    std::optional<FileError> startTimeError;
+    SerialExecutor* startTimeQueue = nullptr;
     int finalizeCalls = 0;
 };
 

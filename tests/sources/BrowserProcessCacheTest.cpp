@@ -11,6 +11,9 @@ namespace {
 
 class BrowserProcessCacheTest : public ::testing::Test, protected FakeReaderEnvironment {
 protected:
+    // The cache is called here as a job on the accessibility queue calls it.
+    BrowserProcessCacheTest() { ax.requireQueue = false; }
+
     BrowserProcessCache cache{ax, clock};
 
     // A running browser; `switchable` gives it a window that accepts the switch-on writes.

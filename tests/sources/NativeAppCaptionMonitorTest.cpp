@@ -17,6 +17,8 @@ namespace {
 
 class NativeAppCaptionMonitorTest : public ::testing::Test {
 protected:
+    NativeAppCaptionMonitorTest() { ax.requireQueue = true; }
+
     FakeAccessibility ax;
     ImmediateExecutor queue;
     ManualScheduler scheduler;

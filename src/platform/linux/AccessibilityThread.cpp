@@ -1,6 +1,7 @@
 #include "platform/linux/AccessibilityThread.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
@@ -8,10 +9,13 @@
 #include <glib.h>
 #include <pthread.h>
 
+#include <atomic>
+
 namespace velmora {
 
 namespace {
 thread_local bool isAccessibilityThread = false;
+std::atomic<bool> mainThreadWaitsFatal{qEnvironmentVariableIntValue("VELMORA_STRICT_ACCESSIBILITY_THREAD") == 1};
 // Enough to drain what arrived while a job ran, without letting a chatty source starve jobs.
 constexpr int maxPumpIterations = 200;
 } // namespace
@@ -53,8 +57,19 @@ AccessibilityThread::~AccessibilityThread() {
 
 bool AccessibilityThread::onAccessibilityThread() { return isAccessibilityThread; }
 
+void AccessibilityThread::setMainThreadWaitsFatal(bool fatal) { mainThreadWaitsFatal = fatal; }
+
+void AccessibilityThread::checkMayWait() {
+    if (!mainThreadWaitsFatal)
+        return;
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread())
+        qFatal("The main thread waited for the accessibility thread (an accessibility call made "
+               "directly instead of awaited as a job on the accessibility queue)");
+}
+
 void AccessibilityThread::setAfterJob(std::function<void()> hook) {
-    call([this, hook = std::move(hook)]() mutable { afterJob_ = std::move(hook); });
+    callBlocking([this, hook = std::move(hook)]() mutable { afterJob_ = std::move(hook); });
 }
 
 bool AccessibilityThread::enqueue(std::function<void()> job) {

@@ -20,6 +20,11 @@ namespace velmora {
 //
 // As the readers' accessibility queue it runs submitted jobs one at a time, in order; call()
 // runs work on it from any thread and waits, and runs it directly when already on it.
+//
+// The main thread must not wait: behind a queued browser scan the wait lasts seconds and the
+// windows freeze. It awaits jobs on the queue instead. With the environment variable
+// VELMORA_STRICT_ACCESSIBILITY_THREAD=1 (or setMainThreadWaitsFatal) a call() that would make
+// the main thread wait ends the process with a message; the tests run the application so.
 class AccessibilityThread final : public SerialExecutor {
 public:
     AccessibilityThread();
@@ -33,6 +38,12 @@ public:
 
     template <typename Work>
     auto call(Work&& work) -> std::invoke_result_t<Work>;
+    // call() without the main-thread check: for start-up, teardown and command-line tools,
+    // where nothing else runs that a wait could hold up.
+    template <typename Work>
+    auto callBlocking(Work&& work) -> std::invoke_result_t<Work>;
+
+    static void setMainThreadWaitsFatal(bool fatal);
 
     bool isCurrent() const { return std::this_thread::get_id() == threadId_; }
     // Whether the calling thread is an accessibility thread at all (there is one per backend).
@@ -43,6 +54,7 @@ public:
 
 private:
     struct State;
+    static void checkMayWait();
     bool enqueue(std::function<void()> job); // false once stopped
     void loop();
 
@@ -54,6 +66,13 @@ private:
 
 template <typename Work>
 auto AccessibilityThread::call(Work&& work) -> std::invoke_result_t<Work> {
+    if (!isCurrent())
+        checkMayWait();
+    return callBlocking(std::forward<Work>(work));
+}
+
+template <typename Work>
+auto AccessibilityThread::callBlocking(Work&& work) -> std::invoke_result_t<Work> {
     using Result = std::invoke_result_t<Work>;
     if (isCurrent())
         return work();

@@ -22,14 +22,19 @@ AtspiAccessibility::AtspiAccessibility()
 
 AtspiAccessibility::~AtspiAccessibility() {
     // The search remembers objects; let them go where they were taken.
-    tree_->thread().call([this] { search_.reset(); });
+    tree_->thread().callBlocking([this] { search_.reset(); });
 }
 
 SerialExecutor& AtspiAccessibility::queue() { return tree_->thread(); }
 
-bool AtspiAccessibility::isProcessTrusted() { return A11yStatus::isEnabled(); }
+// Session-bus calls, but they wait like the others: on the accessibility thread too.
+bool AtspiAccessibility::isProcessTrusted() {
+    return tree_->thread().call([] { return A11yStatus::isEnabled(); });
+}
 
-void AtspiAccessibility::requestTrust() { A11yStatus::setEnabled(true); }
+void AtspiAccessibility::requestTrust() {
+    tree_->thread().call([] { A11yStatus::setEnabled(true); });
+}
 
 AXElement AtspiAccessibility::applicationElement(qint32 processIdentifier) {
     return tree_->thread().call([&] { return tree_->application(processIdentifier); });
