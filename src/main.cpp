@@ -1,9 +1,11 @@
+#include "app/ExportCommand.h"
 #include "app/ReplayCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -13,6 +15,12 @@ int main(int argc, char* argv[]) {
     // libatspi owns GLib's default main context on the accessibility thread; Qt must not
     // iterate it from the main thread.
     qputenv("QT_NO_GLIB", "1");
+    // The PDF export lays text out with the desktop's fonts but never shows anything.
+    if (argc > 1 && qstrcmp(argv[1], "export") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return velmora::ExportCommand::run(app.arguments().mid(1));
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
@@ -48,6 +56,9 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(QStringLiteral("probe"),
                                  QStringLiteral("velmora probe [--json]: what Velmora sees in the "
                                                 "running browsers right now."));
+    parser.addPositionalArgument(QStringLiteral("export"),
+                                 QStringLiteral("velmora export SUMMARY.md --format pdf|docx [--output FILE]: "
+                                                "write a meeting summary as a PDF or DOCX document."));
     parser.process(app);
     parser.showHelp(0);
 }
