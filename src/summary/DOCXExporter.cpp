@@ -1,6 +1,6 @@
 #include "summary/DOCXExporter.h"
 
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/ExportError.h"
 #include "summary/ExportFiles.h"
 #include "summary/SummaryMarkdownParser.h"

@@ -1,6 +1,6 @@
 #include "summary/PDFExporter.h"
 
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/ExportError.h"
 #include "summary/ExportFiles.h"
 #include "summary/PdfTextMapRepair.h"
