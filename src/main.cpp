@@ -1,64 +1,89 @@
+#include "app/CommandLine.h"
 #include "app/ExportCommand.h"
 #include "app/ReplayCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 
-#include <cstdio>
+#include <memory>
 
-// The command line grows one subcommand per job; --help and --version never need a display.
+using velmora::CommandLine;
+
+namespace {
+
+// Every subcommand of `velmora`: one entry each, in the order `velmora --help` lists them.
+const QList<CommandLine::Subcommand> subcommands{
+    {QStringLiteral("replay"),
+     QStringLiteral("Writes a transcript from recorded caption snapshots."),
+     [](const QStringList& arguments) {
+         // Per-poll diagnostics would drown the output; QT_LOGGING_RULES still turns them on.
+         QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
+         return velmora::ReplayCommand::run(arguments);
+     }},
+    {QStringLiteral("probe"),
+     QStringLiteral("Shows what Velmora sees in the running browsers right now."),
+     &velmora::BrowserProbe::command},
+    {QStringLiteral("export"),
+     QStringLiteral("Writes a meeting summary as a PDF or DOCX document (no display needed)."),
+     [](const QStringList& arguments) { return velmora::ExportCommand::run(arguments); }},
+};
+
+// Ways of starting the application, chosen by an option.
+const QList<CommandLine::Mode> modes{
+    {QStringLiteral("headless"),
+     QStringLiteral("Watches for meeting captions and records them, without windows."),
+     &velmora::HeadlessCommand::run, false,
+     {QCommandLineOption(QStringLiteral("output-dir"),
+                         QStringLiteral("Writes into <dir> (created if needed) instead of the "
+                                        "configured folder."),
+                         QStringLiteral("dir"))}},
+    {QStringLiteral("enable-accessibility"),
+     QStringLiteral("Turns on the desktop's accessibility support (needed to read captions)."),
+     [](const QStringList&) { return velmora::EnableAccessibilityCommand::run(); }},
+};
+
+// Plain `velmora` is the desktop application. Until its windows exist it describes the
+// command line, after the same display check the windows will need.
+int describeCommandLine(const QStringList&);
+
+const CommandLine commandLine(
+    subcommands, modes,
+    {QString(), QStringLiteral("Velmora records the live captions of online meetings as text transcripts."),
+     &describeCommandLine, true});
+
+int describeCommandLine(const QStringList&) {
+    QTextStream out(stdout);
+    out << commandLine.helpText();
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     // libatspi owns GLib's default main context on the accessibility thread; Qt must not
     // iterate it from the main thread.
     qputenv("QT_NO_GLIB", "1");
-    // The PDF export lays text out with the desktop's fonts but never shows anything.
-    if (argc > 1 && qstrcmp(argv[1], "export") == 0) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        return velmora::ExportCommand::run(app.arguments().mid(1));
-    }
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("velmora"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
 
-    const QStringList arguments = app.arguments();
-    if (arguments.value(1) == QLatin1String("replay")) {
-        // Per-poll diagnostics would drown the output; QT_LOGGING_RULES still turns them on.
-        QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
-        return velmora::ReplayCommand::run(arguments.mid(1));
-    }
-    if (arguments.value(1) == QLatin1String("probe"))
-        return velmora::BrowserProbe::command(arguments.mid(2));
-    if (arguments.contains(QLatin1String("--headless")))
-        return velmora::HeadlessCommand::run(arguments);
-    if (arguments.contains(QLatin1String("--enable-accessibility")))
-        return velmora::EnableAccessibilityCommand::run();
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Velmora records the live captions of online meetings as text transcripts."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption({QStringLiteral("headless"),
-                      QStringLiteral("Watch for meeting captions and record them, without windows.")});
-    parser.addOption({QStringLiteral("output-dir"),
-                      QStringLiteral("With --headless: write into <dir> instead of the configured folder."),
-                      QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("enable-accessibility"),
-                      QStringLiteral("Turn on the desktop's accessibility support (needed to read captions).")});
-    parser.addPositionalArgument(QStringLiteral("replay"),
-                                 QStringLiteral("velmora replay SNAPSHOTS.jsonl --output-dir DIR: "
-                                                "write a transcript from recorded caption snapshots."));
-    parser.addPositionalArgument(QStringLiteral("probe"),
-                                 QStringLiteral("velmora probe [--json]: what Velmora sees in the "
-                                                "running browsers right now."));
-    parser.addPositionalArgument(QStringLiteral("export"),
-                                 QStringLiteral("velmora export SUMMARY.md --format pdf|docx [--output FILE]: "
-                                                "write a meeting summary as a PDF or DOCX document."));
-    parser.process(app);
-    parser.showHelp(0);
+    std::unique_ptr<QCoreApplication> application;
+    const auto makeApplication = [&](bool) {
+        // The PDF export lays text out with fonts, which needs a GUI application; it never
+        // shows anything, so the offscreen platform serves on any machine.
+        if (arguments.value(1) == QLatin1String("export")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            application = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            application = std::make_unique<QCoreApplication>(argc, argv);
+        }
+        QCoreApplication::setApplicationName(QStringLiteral("velmora"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    };
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return commandLine.run(arguments, makeApplication, out, err);
 }

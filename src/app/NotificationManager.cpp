@@ -23,7 +23,7 @@ QCoro::Task<> NotificationManager::requestPermission() {
     try {
         auto request = notificationCenter_.requestAuthorization(Option::alert | Option::sound);
         const bool granted = co_await request;
-        qCInfo(lcNotification, "Notification permission granted: %d", granted);
+        qCInfo(lcNotification, "Notification permission granted: %s", granted ? "true" : "false");
     } catch (const NotificationError& error) {
         qCWarning(lcNotification, "Notification permission request error: %s", error.what());
     }

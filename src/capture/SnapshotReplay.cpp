@@ -1,6 +1,7 @@
 #include "capture/SnapshotReplay.h"
 
 #include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
 #include "capture/ReplayCaptionReader.h"
 #include "capture/ReplayClock.h"
 #include "capture/SessionCoordinator.h"
@@ -27,12 +28,9 @@ void SnapshotReplay::validate() {
                             .arg(QDir::toNativeSeparators(options_.snapshotsPath)));
     }
 
+    // A folder the user names is made for them, as the application makes its default one.
+    PrivateFiles::createDirectory(options_.outputDirectory);
     const QString directory = QDir::toNativeSeparators(options_.outputDirectory);
-    const QFileInfo info(options_.outputDirectory);
-    if (!info.exists())
-        throw FileError(QStringLiteral("the output directory %1 does not exist").arg(directory));
-    if (!info.isDir())
-        throw FileError(QStringLiteral("the output path %1 is not a directory").arg(directory));
     QTemporaryFile probe(QDir(options_.outputDirectory).filePath(QStringLiteral(".velmora-XXXXXX.tmp")));
     if (!probe.open()) {
         throw FileError(QStringLiteral("the output directory %1 cannot be written: %2")

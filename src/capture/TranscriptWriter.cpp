@@ -1,7 +1,9 @@
 #include "capture/TranscriptWriter.h"
 
 #include "capture/FileError.h"
+#include "capture/Graphemes.h"
 #include "capture/Logging.h"
+#include "capture/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,8 +35,11 @@ QString createUniqueFile(const QString& directory, const QString& name, const QS
                             .arg(QDir::toNativeSeparators(temporary.fileName()),
                                  temporary.errorString()));
     }
-    temporary.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                             QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (!PrivateFiles::restrict(temporary)) {
+        throw FileError(QStringLiteral("Cannot make %1 private: %2")
+                            .arg(QDir::toNativeSeparators(temporary.fileName()),
+                                 temporary.errorString()));
+    }
     const QString temporaryPath = temporary.fileName(); // also gives an unnamed file its name
     temporary.close();
 
@@ -74,18 +79,12 @@ TranscriptWriter::~TranscriptWriter() = default;
 QString TranscriptWriter::sanitizeTitle(const QString& title) {
     QString sanitized;
     bool inRun = false;
-    for (auto it = title.cbegin(); it != title.cend();) {
-        // Whole code points, so letters outside the BMP are kept as well.
-        const qsizetype start = it - title.cbegin();
-        char32_t codePoint = it->unicode();
-        qsizetype length = 1;
-        if (it->isHighSurrogate() && it + 1 != title.cend() && (it + 1)->isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(*it, *(it + 1));
-            length = 2;
-        }
-        it += length;
-        if (QChar::isLetterOrNumber(codePoint)) {
-            sanitized += QStringView(title).mid(start, length);
+    // Whole user-perceived characters: a letter keeps its combining accents and vowel signs.
+    const std::vector<qint32> starts = Graphemes::segment(title);
+    for (size_t i = 0; i + 1 < starts.size(); ++i) {
+        const QStringView character = QStringView(title).mid(starts[i], starts[i + 1] - starts[i]);
+        if (QChar::isLetterOrNumber(character.toUcs4().value(0))) {
+            sanitized += character;
             inRun = false;
         } else if (!inRun) {
             sanitized += QLatin1Char('-');
@@ -257,8 +256,7 @@ void TranscriptWriter::finalizeOnQueue(const QDateTime& now) {
             continue;
         QSaveFile output(path);
         const QByteArray bytes = finalized.toUtf8();
-        if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() ||
-            !output.commit())
+        if (!PrivateFiles::open(output) || output.write(bytes) != bytes.size() || !output.commit())
             fail(output.errorString());
     }
     qCInfo(lcWriter, "Finalized (duration: %s)",

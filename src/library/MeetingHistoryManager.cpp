@@ -1,5 +1,7 @@
 #include "library/MeetingHistoryManager.h"
 
+#include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
 #include "capture/SerialQueue.h"
 #include "library/Logging.h"
 
@@ -10,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 #include <QTimeZone>
 #include <QUrl>
@@ -28,8 +29,9 @@ namespace {
 
 // Dates are stored as seconds since 2001-01-01 00:00:00 UTC.
 constexpr qint64 referenceEpochMs = 978307200000LL;
-// Far beyond any meeting, and well inside what QDateTime and a qint64 of milliseconds hold.
-constexpr double maxAbsoluteSeconds = 1e11;
+// Any finite number is a date. Those beyond what a qint64 of milliseconds holds (some 290
+// million years) are read as that far: one odd record must not make the history unreadable.
+constexpr double maxAbsoluteSeconds = 9e15;
 
 QString lastComponent(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
@@ -223,14 +225,19 @@ std::optional<QList<MeetingRecord>> MeetingHistoryManager::decode(const QByteArr
         MeetingRecord record;
         const QJsonValue id = object.value(QLatin1String("id"));
         const QString idText = id.toString();
-        if (!id.isString() || idText.size() != 36 || (record.id = QUuid::fromString(idText)).isNull())
+        if (!id.isString() || idText.size() != 36)
+            return fail(QStringLiteral("\"id\" is not a UUID"));
+        // fromString() answers a malformed text with the nil UUID, which is valid itself.
+        record.id = QUuid::fromString(idText);
+        if (record.id.isNull() && idText != QUuid().toString(QUuid::WithoutBraces))
             return fail(QStringLiteral("\"id\" is not a UUID"));
 
         const QJsonValue date = object.value(QLatin1String("date"));
-        if (!date.isDouble() || std::fabs(date.toDouble()) > maxAbsoluteSeconds)
+        if (!date.isDouble() || !std::isfinite(date.toDouble()))
             return fail(QStringLiteral("\"date\" is not a number of seconds"));
-        record.date = QDateTime::fromMSecsSinceEpoch(
-            std::llround(date.toDouble() * 1000.0) + referenceEpochMs, QTimeZone::utc());
+        const double seconds = std::clamp(date.toDouble(), -maxAbsoluteSeconds, maxAbsoluteSeconds);
+        record.date = QDateTime::fromMSecsSinceEpoch(std::llround(seconds * 1000.0) + referenceEpochMs,
+                                                     QTimeZone::utc());
 
         const QJsonValue duration = object.value(QLatin1String("duration"));
         if (!duration.isDouble())
@@ -383,20 +390,61 @@ void MeetingHistoryManager::scheduleValidation() {
 
 void MeetingHistoryManager::startWatching() {
     stopWatching();
-    auto* watcher = new QFileSystemWatcher(this);
-    if (!QFileInfo(directory_).isDir() || !watcher->addPath(directory_)) {
-        delete watcher;
-        qCWarning(lcHistory, "Failed to open directory for watching: %s", qUtf8Printable(directory_));
-        return;
-    }
-    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleValidation(); });
-    watcher_ = watcher;
-    qCInfo(lcHistory, "Started watching directory: %s", qUtf8Printable(directory_));
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { onWatchedFolderChanged(); });
+    if (!armWatcher())
+        giveUpWatching();
 }
 
 void MeetingHistoryManager::stopWatching() {
     delete watcher_;
     watcher_ = nullptr;
+    watchingDirectory_ = false;
+}
+
+bool MeetingHistoryManager::armWatcher() {
+    // A folder that does not exist yet (a fresh output folder, created at the first capture)
+    // is watched from the nearest folder above it until it appears.
+    QString target = directory_;
+    while (!QFileInfo(target).isDir()) {
+        const QString parent = QFileInfo(target).path();
+        if (parent == target)
+            return false;
+        target = parent;
+    }
+    const QStringList watched = watcher_->directories();
+    if (watched != QStringList{target}) {
+        if (!watched.isEmpty())
+            watcher_->removePaths(watched);
+        if (!watcher_->addPath(target))
+            return false;
+    }
+    const bool armed = target == directory_;
+    if (armed && !watchingDirectory_)
+        qCInfo(lcHistory, "Started watching directory: %s", qUtf8Printable(directory_));
+    else if (!armed && watched != QStringList{target})
+        qCInfo(lcHistory, "Waiting for %s to be created before watching it", qUtf8Printable(directory_));
+    watchingDirectory_ = armed;
+    return true;
+}
+
+void MeetingHistoryManager::onWatchedFolderChanged() {
+    if (!watchingDirectory_ || !QFileInfo(directory_).isDir()) {
+        if (!armWatcher()) {
+            giveUpWatching();
+            return;
+        }
+    }
+    if (watchingDirectory_)
+        scheduleValidation();
+}
+
+void MeetingHistoryManager::giveUpWatching() {
+    qCWarning(lcHistory, "Failed to open directory for watching: %s", qUtf8Printable(directory_));
+    // Deleting the watcher inside its own signal is not allowed.
+    watcher_->deleteLater();
+    watcher_ = nullptr;
+    watchingDirectory_ = false;
 }
 
 void MeetingHistoryManager::save() {
@@ -417,10 +465,10 @@ void MeetingHistoryManager::save() {
                           "a date or duration is not a finite number");
                 return;
             }
-            QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-                qCWarning(lcHistory, "Failed to save meeting history: %s",
-                          qUtf8Printable(file.errorString()));
+            try {
+                PrivateFiles::write(path, json);
+            } catch (const FileError& error) {
+                qCWarning(lcHistory, "Failed to save meeting history: %s", error.what());
             }
         },
         [] {});

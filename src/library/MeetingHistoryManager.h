@@ -29,7 +29,8 @@ public:
 
     QString directory() const { return directory_; }
     QString fileURL() const { return filePath_; }
-    bool isWatching() const { return watcher_ != nullptr; }
+    // True while the directory itself is watched (not while waiting for it to be created).
+    bool isWatching() const { return watchingDirectory_; }
 
     QList<MeetingRecord> records() const override { return records_; }
     void setOnRecordsChanged(std::function<void()> callback) override;
@@ -58,6 +59,9 @@ public:
 private:
     void validateRecordsImpl(bool notify);
     void scheduleValidation();
+    bool armWatcher(); // false when no folder can be watched
+    void onWatchedFolderChanged();
+    void giveUpWatching();
     void save();
     std::optional<QString> setAsideUnreadableFile(); // the new name, when moved
     MeetingRecord confined(MeetingRecord record) const;
@@ -68,6 +72,7 @@ private:
     std::function<void()> onRecordsChanged_;
     std::unique_ptr<SerialExecutor> saveQueue_;
     QFileSystemWatcher* watcher_ = nullptr;
+    bool watchingDirectory_ = false;
     bool validationQueued_ = false;
     // An undecodable history file that could not be moved aside yet must not be overwritten.
     bool unreadableFilePending_ = false;

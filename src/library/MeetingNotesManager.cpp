@@ -1,11 +1,12 @@
 #include "library/MeetingNotesManager.h"
 
+#include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
 #include "library/Logging.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace velmora {
@@ -47,10 +48,10 @@ std::optional<QString> MeetingNotesManager::saveNotes(const QString& text,
     if (!record.transcriptPath)
         return std::nullopt;
     const QString path = notesPath(*record.transcriptPath);
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qCWarning(lcNotes, "Failed to save notes: %s", qUtf8Printable(file.errorString()));
+    try {
+        PrivateFiles::write(path, text.toUtf8());
+    } catch (const FileError& error) {
+        qCWarning(lcNotes, "Failed to save notes: %s", error.what());
         return std::nullopt;
     }
     return path;

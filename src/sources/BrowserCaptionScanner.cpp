@@ -65,7 +65,7 @@ void BrowserCaptionScanner::resetStates() {
 void BrowserCaptionScanner::startMonitoring() {
     if (pollTask_)
         return;
-    qCInfo(lcBrowserScanner, "Starting (%lld targets, poll: %gs)", qlonglong(configs_.size()),
+    qCInfo(lcBrowserScanner, "Starting (%lld targets, poll: %fs)", qlonglong(configs_.size()),
            pollInterval_.count() / 1000.0);
     resetStates();
     CancelToken token;

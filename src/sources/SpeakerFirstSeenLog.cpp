@@ -1,5 +1,7 @@
 #include "sources/SpeakerFirstSeenLog.h"
 
+#include "capture/Graphemes.h"
+
 namespace velmora {
 
 void SpeakerFirstSeenLog::note(const CaptionSnapshot& entries) {
@@ -15,7 +17,11 @@ void SpeakerFirstSeenLog::note(const CaptionSnapshot& entries) {
 QString SpeakerFirstSeenLog::preview(const QString& text) {
     if (text.size() <= previewLength)
         return text;
-    return text.left(previewLength) + QStringLiteral("...");
+    // Characters as the reader sees them: an emoji or an accented letter is never split.
+    const std::vector<qint32> starts = Graphemes::segment(text);
+    if (qsizetype(starts.size()) - 1 <= previewLength)
+        return text;
+    return text.left(starts[previewLength]) + QStringLiteral("...");
 }
 
 } // namespace velmora

@@ -19,7 +19,8 @@ public:
     void note(const CaptionSnapshot& entries);
     void clear() { loggedSpeakers_.clear(); }
 
-    // The text itself up to 50 characters, else its first 50 followed by "...".
+    // The text itself up to 50 characters, else its first 50 followed by "..."; a character is
+    // what the reader sees as one (an emoji with its modifiers, a letter with its accents).
     static QString preview(const QString& text);
 
 private:

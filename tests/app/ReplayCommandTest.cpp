@@ -11,7 +11,8 @@ using namespace velmora;
 namespace {
 
 QString fixture(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fixtures/replay/") + name);
+    // __FILE__ is relative to the build folder under ccache, and ctest runs elsewhere.
+    return QStringLiteral(VELMORA_TEST_FIXTURES "/replay/") + name;
 }
 
 QByteArray readBytes(const QString& path) {
@@ -110,8 +111,8 @@ TEST_F(ReplayCommandTest, BadArgumentsAndPathsExitWithStatusTwo) {
     const QString file = dir.filePath("input.jsonl");
     const QList<std::pair<QStringList, QString>> cases{
         {{dir.filePath("missing.jsonl"), "--output-dir", output()}, "cannot read"},
-        {{good, "--output-dir", dir.filePath("nowhere")}, "does not exist"},
-        {{good, "--output-dir", file}, "is not a directory"},
+        {{good, "--output-dir", file}, file + " exists and is not a folder"},
+        {{good, "--output-dir", file + "/sub"}, file + " exists and is not a folder"},
         {{good, "--output-dir", output(), "--format", "pdf"}, "unknown format \"pdf\""},
         {{good}, "--output-dir is required"},
         {{"--output-dir", output()}, "expected one snapshot file"},

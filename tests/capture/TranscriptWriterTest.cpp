@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 using namespace velmora;
@@ -53,6 +54,9 @@ TEST_F(TranscriptWriterTest, TitlesAndFileNames) {
     EXPECT_EQ(TranscriptWriter::sanitizeTitle("?! ..."), "");
     EXPECT_EQ(TranscriptWriter::sanitizeTitle("  leading--and trailing  "), "-leading-and-trailing");
     EXPECT_EQ(TranscriptWriter::sanitizeTitle("Réunion 会议 𝐀𝐁 № 5"), "Réunion-会议-𝐀𝐁-5");
+    // Accents typed as combining marks and vowel signs stay with their letters.
+    EXPECT_EQ(TranscriptWriter::sanitizeTitle(QStringLiteral("Cafe\u0301 sync")), QStringLiteral("Cafe\u0301-sync"));
+    EXPECT_EQ(TranscriptWriter::sanitizeTitle("हिंदी बैठक"), "हिंदी-बैठक");
 
     const QDateTime start(QDate(2026, 3, 14), QTime(9, 30, 5), QTimeZone::utc());
     EXPECT_EQ(TranscriptWriter::fileName(start, QString("Teams"), "md"), "2026-03-14_09-30-05_Teams.md");
@@ -155,6 +159,23 @@ TEST_F(TranscriptWriterTest, FinalizeFillsEndAndDurationFromTheFirstStart) {
         << qPrintable(content);
     EXPECT_FALSE(awaitVoid(writer->finalize()));
     EXPECT_EQ(readFile(path()).section('\n', 4, 5), "**End:** 10:32:05\n**Duration:** 01:02:05");
+}
+
+// Transcripts are private whatever the umask; a mode their owner chose survives finalisation.
+TEST_F(TranscriptWriterTest, TranscriptsAreCreatedOwnerOnlyAndKeepAChosenMode) {
+    const mode_t previousUmask = ::umask(022);
+    EXPECT_FALSE(awaitVoid(writer->setStartTimeIfNeeded(clock.now())));
+    EXPECT_FALSE(awaitVoid(writer->createMissingFiles()));
+    ::umask(previousUmask);
+    EXPECT_EQ(QFile::permissions(path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser);
+
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path(), shared));
+    EXPECT_FALSE(awaitVoid(writer->append({entry(1, "Ana", "Hello")})));
+    EXPECT_FALSE(awaitVoid(writer->finalize()));
+    EXPECT_TRUE(readFile(path()).contains("**Duration:**"));
+    EXPECT_EQ(QFile::permissions(path()) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), shared);
 }
 
 TEST_F(TranscriptWriterTest, ClockSetBackGivesZeroDuration) {

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <sys/stat.h>
+
 using namespace velmora;
 
 namespace {
@@ -339,6 +343,92 @@ TEST_F(MeetingHistoryManagerTest, FailedSaveIsLoggedAndTheListKept) {
     history->addRecord(meeting);
     EXPECT_EQ(history->records(), QList<MeetingRecord>{meeting});
     EXPECT_TRUE(log.contains(category, QStringLiteral("Failed to save meeting history: ")));
+}
+
+// The nil UUID is as valid as any, and a date is any number a double holds: neither may make
+// the whole history unreadable.
+TEST_F(MeetingHistoryManagerTest, NilIdAndFarDatesAreRead) {
+    const QByteArray json =
+        R"([{"id":"00000000-0000-0000-0000-000000000000","date":1e300,"duration":5,"source":"zoom"},)"
+        R"({"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","date":795173405.5,"duration":1,"source":"teams"},)"
+        R"({"id":"1C0E7A92-51D3-4F6B-8F0E-9A8B7C6D5E4F","date":-1.5e200,"duration":2,"source":"zoom"}])";
+    write(historyPath, json);
+    auto history = open();
+    const QList<MeetingRecord> records = history->records();
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_TRUE(records[0].id.isNull());
+    EXPECT_EQ(records[0].duration, 5);
+    EXPECT_EQ(records[1].date, at(795173405, 500));
+    EXPECT_EQ(records[2].duration, 2);
+    EXPECT_TRUE(records[0].date.isValid() && records[2].date.isValid());
+    EXPECT_GT(records[0].date.date().year(), 100000000);
+    EXPECT_LT(records[2].date.date().year(), -100000000);
+
+    history->addRecord(record(1));
+    const QByteArray saved = read(historyPath);
+    EXPECT_TRUE(saved.startsWith(R"([{"id":"00000000-0000-0000-0000-000000000000","date":9e+15,)")) << saved.constData();
+    QString error;
+    const auto reread = MeetingHistoryManager::decode(saved, dir, error);
+    ASSERT_TRUE(reread) << error.toStdString();
+    EXPECT_EQ(reread->size(), 4);
+
+    for (const QByteArray& id : {QByteArray("00000000-0000-0000-0000-00000000000g"),
+                                 QByteArray("0000000000000000000000000000000000000")}) {
+        EXPECT_FALSE(MeetingHistoryManager::decode(
+            R"([{"id":")" + id + R"(","date":1,"duration":0,"source":"zoom"}])", dir, error));
+    }
+}
+
+// A fresh output folder is created at the first capture, after watching began.
+TEST_F(MeetingHistoryManagerTest, WatchingBeginsOnceAFolderThatDidNotExistIsCreated) {
+    const QString later = root.filePath(QStringLiteral("later/velmora"));
+    MeetingHistoryManager history(later, std::make_unique<ImmediateExecutor>());
+    LogCapture log;
+    history.startWatching();
+    EXPECT_FALSE(history.isWatching());
+    EXPECT_FALSE(log.contains(category, QStringLiteral("Failed to open directory for watching")));
+
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto waitUntil = [&](const std::function<bool()>& done) {
+        deadline.start(10000);
+        while (!done() && deadline.isActive())
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    ASSERT_TRUE(QDir().mkpath(later));
+    waitUntil([&] { return history.isWatching(); });
+    ASSERT_TRUE(history.isWatching());
+    EXPECT_TRUE(log.contains(category, QStringLiteral("Started watching directory: ") + later));
+
+    // Now it reacts to the folder's own changes.
+    const QString transcript = later + QStringLiteral("/t.md");
+    write(transcript, "x");
+    MeetingRecord meeting = record(1);
+    meeting.transcriptPath = transcript;
+    history.addRecord(meeting);
+    int changes = 0;
+    history.setOnRecordsChanged([&] { ++changes; });
+    ASSERT_TRUE(QFile::remove(transcript));
+    waitUntil([&] { return changes > 0; });
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(history.records().isEmpty());
+}
+
+TEST_F(MeetingHistoryManagerTest, HistoryIsCreatedOwnerOnlyAndKeepsAModeTheOwnerChose) {
+    const mode_t previousUmask = ::umask(022);
+    auto history = open();
+    history->addRecord(record(1));
+    ::umask(previousUmask);
+    const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    EXPECT_EQ(QFile::permissions(historyPath) & ~userBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(historyPath, shared));
+    history->addRecord(record(2));
+    EXPECT_TRUE(read(historyPath).contains("\"date\":2,"));
+    EXPECT_EQ(QFile::permissions(historyPath) & ~userBits, shared);
 }
 
 } // namespace

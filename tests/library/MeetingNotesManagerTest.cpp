@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace velmora;
 
 namespace {
@@ -91,6 +93,27 @@ TEST_F(MeetingNotesManagerTest, FailedSaveIsReportedWithoutAFile) {
     LogCapture log;
     EXPECT_EQ(notes.saveNotes(QStringLiteral("text"), record), std::nullopt);
     EXPECT_TRUE(log.contains(category, QStringLiteral("Failed to save notes: ")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MeetingNotesManagerTest, NotesAreCreatedOwnerOnlyAndKeepAModeTheOwnerChose) {
+    const MeetingRecord record = withTranscript(QStringLiteral("m.md"));
+    const mode_t previousUmask = ::umask(022);
+    const std::optional<QString> saved = notes.saveNotes(QStringLiteral("first"), record);
+    ::umask(previousUmask);
+    ASSERT_TRUE(saved);
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    EXPECT_EQ(QFile::permissions(*saved) & ~userBits, ownerOnly);
+
+    const auto shared = ownerOnly | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(*saved, shared));
+    ASSERT_TRUE(notes.saveNotes(QStringLiteral("second"), record));
+    EXPECT_EQ(read(*saved), "second");
+    EXPECT_EQ(QFile::permissions(*saved) & ~userBits, shared);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "sources/BrowserTeamsCaptionReader.h"
 #include "sources/BrowserZoomCaptionReader.h"
 
+#include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QSet>
@@ -86,14 +87,29 @@ ProbeReport BrowserProbe::run(int settleMs) {
 }
 
 int BrowserProbe::command(const QStringList& arguments) {
-    const bool json = arguments.contains(QStringLiteral("--json"));
-    for (const QString& argument : arguments) {
-        if (argument != QStringLiteral("--json")) {
-            std::fprintf(stderr, "velmora probe: unknown option %s\nUsage: velmora probe [--json]\n",
-                         qUtf8Printable(argument));
-            return 2;
-        }
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("Prints the report as JSON."));
+    parser.addOptions({help, jsonOption});
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        const QString problem = parser.positionalArguments().isEmpty()
+                                    ? parser.errorText()
+                                    : QStringLiteral("unexpected argument \"%1\"")
+                                          .arg(parser.positionalArguments().front());
+        std::fprintf(stderr, "velmora probe: %s (see velmora probe --help)\n", qUtf8Printable(problem));
+        return 2;
     }
+    if (parser.isSet(help)) {
+        std::printf("Usage: velmora probe [--json]\n\n"
+                    "Shows what Velmora sees in every running browser right now: whether it exposes\n"
+                    "web pages, and the meeting captions each reader finds. Needs the desktop's\n"
+                    "accessibility support.\n\nOptions:\n  --json  %s\n",
+                    qUtf8Printable(jsonOption.description()));
+        return 0;
+    }
+    const bool json = parser.isSet(jsonOption);
     // The readers' progress notes are for the log, not for this report.
     if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));

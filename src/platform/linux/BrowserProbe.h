@@ -18,7 +18,8 @@ public:
     // `settleMs` to build it, then looks.
     ProbeReport run(int settleMs = 2000);
 
-    // The subcommand: `probe [--json]`; returns the exit code.
+    // The subcommand: `probe [--json]`, `arguments` starting with "probe"; returns the exit
+    // status (2 for unknown arguments).
     static int command(const QStringList& arguments);
 
 private:

@@ -2,11 +2,16 @@
 
 #include "app/CompositionRoot.h"
 #include "capture/CaptionSource.h"
+#include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
+#include "capture/VelmoraError.h"
 #include "platform/linux/A11yStatus.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -47,9 +52,9 @@ QString describe(const CaptureState& state, const AppController& controller) {
     return QString();
 }
 
+// Follows the state's own message, which names the desktop's settings already.
 const char* const enableHint =
-    "Turn accessibility on with `velmora --enable-accessibility` (or your desktop's "
-    "accessibility settings), then restart your browser and Velmora.";
+    "From a terminal: velmora --enable-accessibility; then restart your browser and Velmora.";
 
 // Turns SIGINT and SIGTERM into one call of `handler` on the main thread.
 void onTermination(QObject* context, std::function<void()> handler) {
@@ -84,15 +89,25 @@ int HeadlessCommand::run(const QStringList& arguments) {
                       QStringLiteral("dir")});
     parser.process(arguments);
     std::optional<QString> outputDirectory;
-    if (parser.isSet(QStringLiteral("output-dir")))
-        outputDirectory = parser.value(QStringLiteral("output-dir"));
+    if (parser.isSet(QStringLiteral("output-dir"))) {
+        // A folder the user names is made for them (with its parents), as the default one
+        // is, before the history starts watching it.
+        const QString path = parser.value(QStringLiteral("output-dir"));
+        try {
+            if (path.isEmpty())
+                throw FileError(QStringLiteral("--output-dir needs a folder"));
+            PrivateFiles::createDirectory(path);
+        } catch (const FileError& error) {
+            std::fprintf(stderr, "velmora: %s\n", error.what());
+            return 2;
+        }
+        outputDirectory = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    }
 
     LinuxPlatform platform;
     CompositionRoot root(platform.platform(), outputDirectory);
     AppState& state = root.appState();
     AppController& controller = root.controller();
-    QObject::connect(&state, &AppState::captureStateChanged, &state,
-                     [&state, &controller] { printLine(describe(state.captureState(), controller)); });
     QObject::connect(&controller, &AppController::meetingFinalized, &controller,
                      [](const MeetingRecord& record) {
                          printLine(QStringLiteral("saved %1 %2 %3s")
@@ -104,14 +119,20 @@ int HeadlessCommand::run(const QStringList& arguments) {
 
     auto start = controller.initialize();
     QCoro::waitFor(start);
-    if (!state.permissionGranted()) {
-        std::fprintf(stderr, "%s\n%s\n", qUtf8Printable(state.captureState().message()), enableHint);
+    // A failed start is told once, on standard error; state lines begin once it runs.
+    const bool trusted = state.permissionGranted();
+    if (!trusted || state.captureState().kind() == CaptureState::Kind::error) {
+        QString message = state.captureState().message();
+        if (message.isEmpty())
+            message = VelmoraError::accessibilityNotTrusted().message();
+        std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+        if (!trusted)
+            std::fprintf(stderr, "%s\n", enableHint);
         return 1;
     }
-    if (state.captureState().kind() == CaptureState::Kind::error) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(state.captureState().message()));
-        return 1;
-    }
+    printLine(describe(state.captureState(), controller));
+    QObject::connect(&state, &AppState::captureStateChanged, &state,
+                     [&state, &controller] { printLine(describe(state.captureState(), controller)); });
     return QCoreApplication::exec();
 }
 
