@@ -1,10 +1,12 @@
 #include "app/CommandLine.h"
+#include "app/ExportCommand.h"
 #include "app/ReplayCommand.h"
 #include "app/SearchCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <memory>
@@ -25,6 +27,9 @@ const QList<CommandLine::Subcommand> subcommands{
     {QStringLiteral("probe"),
      QStringLiteral("Shows what Velmora sees in the running browsers right now."),
      &velmora::BrowserProbe::command},
+    {QStringLiteral("export"),
+     QStringLiteral("Writes a meeting summary as a PDF or DOCX document (no display needed)."),
+     [](const QStringList& arguments) { return velmora::ExportCommand::run(arguments); }},
     {QStringLiteral("search"),
      QStringLiteral("Searches every meeting's transcript, notes and summary."),
      [](const QStringList& arguments) { return velmora::SearchCommand::run(arguments); }},
@@ -71,7 +76,14 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<QCoreApplication> application;
     const auto makeApplication = [&](bool) {
-        application = std::make_unique<QCoreApplication>(argc, argv);
+        // The PDF export lays text out with fonts, which needs a GUI application; it never
+        // shows anything, so the offscreen platform serves on any machine.
+        if (arguments.value(1) == QLatin1String("export")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            application = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            application = std::make_unique<QCoreApplication>(argc, argv);
+        }
         QCoreApplication::setApplicationName(QStringLiteral("velmora"));
         QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     };
