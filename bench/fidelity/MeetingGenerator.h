@@ -442,7 +442,8 @@ private:
         if (layout_ == FidelityStyle::zoomWebSlots)
             return nodes_;
         QList<int> shown;
-        for (qsizetype u = visibleFrom_; u < units_.size() && units_[u].startPoll >= 0; ++u)
+        // A line that scrolled out does not come back when two lines below it merge.
+        for (qsizetype u = std::max(visibleFrom_, firstShown_); u < units_.size() && units_[u].startPoll >= 0; ++u)
             if (units_[u].host < 0)
                 shown.append(int(u));
         while (shown.size() > visibleLimit_)
@@ -452,7 +453,10 @@ private:
 
     QList<std::pair<int, QString>> view() {
         QList<std::pair<int, QString>> lines;
-        for (int u : visibleLines()) {
+        const QList<int> shown = visibleLines();
+        if (!shown.isEmpty() && layout_ != FidelityStyle::zoomWebSlots)
+            firstShown_ = shown.first();
+        for (int u : shown) {
             Rendered rendered = renderLine(u);
             if (rendered.text.isEmpty())
                 continue;
@@ -631,6 +635,7 @@ private:
     qsizetype sentence_ = 0;
     int pause_ = 0;
     qsizetype visibleFrom_ = 0;
+    qsizetype firstShown_ = 0;
     QList<int> nodes_;    // zoom web: the unit each visible line element holds
     QList<int> nodeIds_;  // and that element's identity
     int nextNode_ = 0;
