@@ -230,8 +230,10 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     // started, it is the old line revised in place, however far into it the revision is.
     if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap)
         return {at > 0 ? p.rawPosition(at) : 0, 0};
-    // Scrolled back: the old line starts inside the new one.
-    if (const auto [length, at] = leadingOccurrence(p, e); length >= minRollingOverlap && at > 0)
+    // Scrolled back: the old line starts inside the new one, at least half of it (not only a
+    // phrase said again).
+    if (const auto [length, at] = leadingOccurrence(p, e);
+        length >= minRollingOverlap && 2 * length >= p.size() && at > 0)
         return {0, e.rawPosition(at)};
     // The same, word by word, when words in the part both show were corrected meanwhile.
     // Old word `from` lines up with new word `skip`: the words before them line up as well (in
@@ -302,7 +304,8 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 bool startsNextSentence(const QString& previous, const QString& newText) {
     const ComparableText p(previous);
     const ComparableText e(newText);
-    if (p.wordCount() == 0 || e.wordCount() == 0 || !p.sameWord(p.wordCount() - 1, e, 0))
+    // A line that starts as before is that line (also a line of one word that grows).
+    if (p.wordCount() < 2 || e.wordCount() == 0 || !p.sameWord(p.wordCount() - 1, e, 0) || p.sameWord(0, e, 0))
         return false;
     const qsizetype oldStart = p.wordRawPosition(p.wordCount() - 1);
     const qsizetype newStart = e.wordRawPosition(0);

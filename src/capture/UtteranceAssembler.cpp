@@ -42,8 +42,8 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         const bool endsWithPrevious = !previous.isEmpty() && currentText_.text().endsWith(previous);
         // The next sentence begins with the word that ended the line's last one: it is not that
         // line scrolled on, and the word is said twice.
-        if (!change.sameLineAsPrevious && entry.speaker == *currentSpeaker_ &&
-            (endsWithPrevious || !change.anchored) && TranscriptAssembler::startsNextSentence(previous, entry.text)) {
+        if (entry.speaker == *currentSpeaker_ && (endsWithPrevious || !change.anchored) &&
+            TranscriptAssembler::startsNextSentence(previous, entry.text)) {
             completed.append(*close());
             open(entry);
             continue;
