@@ -1,6 +1,6 @@
 #include "platform/linux/LinuxFileRevealer.h"
 
-#include "capture/Logging.h"
+#include "app/Logging.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -24,7 +24,7 @@ void LinuxFileRevealer::revealFile(const QString& filePath) {
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded)} << QString();
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, callTimeoutMilliseconds), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, folder, filePath](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();

@@ -1,0 +1,43 @@
+#include "app/CompositionRoot.h"
+
+#include "app/FixedOutputDirectory.h"
+#include "app/FormatSettingsManager.h"
+#include "app/MeetingLibrary.h"
+#include "app/NotificationManager.h"
+#include "app/OutputDirectoryManager.h"
+#include "app/ZoomManager.h"
+#include "capture/QtScheduler.h"
+#include "capture/SystemClock.h"
+#include "sources/BrowserProcessCache.h"
+#include "sources/PIDCache.h"
+
+namespace velmora {
+
+CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outputDirectory)
+    : platform_(platform),
+      // ~/.config/velmora/velmora.conf
+      settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("velmora"),
+                QStringLiteral("velmora")),
+      scheduler_(std::make_unique<QtScheduler>()), clock_(std::make_unique<SystemClock>()),
+      pidCache_(std::make_unique<PIDCache>(platform_.accessibility, *clock_)),
+      browserCache_(std::make_unique<BrowserProcessCache>(platform_.accessibility, *clock_)) {
+    if (outputDirectory)
+        outputDirectory_ = std::make_unique<FixedOutputDirectory>(*outputDirectory);
+    else
+        outputDirectory_ = std::make_unique<OutputDirectoryManager>(settings_);
+    formatSettings_ = std::make_unique<FormatSettingsManager>(settings_);
+    zoom_ = std::make_unique<ZoomManager>(settings_);
+    notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
+                                                           platform_.fileRevealer);
+    library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
+    appState_ = std::make_unique<AppState>();
+    appState_->configureZoom(zoom_.get());
+    controller_ = std::make_unique<AppController>(AppControllerServices{
+        *appState_, *formatSettings_, *notifications_, *library_, *clock_,
+        platform_.accessibility, platform_.accessibilityQueue, *scheduler_, *pidCache_, *browserCache_});
+}
+
+// Members go in reverse order: the controller first. The platform outlives the root.
+CompositionRoot::~CompositionRoot() = default;
+
+} // namespace velmora
