@@ -1,12 +1,16 @@
-// Capture fidelity: synthetic meetings in four caption styles, replayed through the session
-// coordinator and scored against what was said. Also replays them through the first
+// Capture fidelity: synthetic meetings in four caption styles, each also with a recogniser that
+// keeps revising earlier words (the "-rev" styles), replayed through the session coordinator and
+// scored against what was said. Also replays them through the first
 // (position-by-position) rules, kept in fidelity/PositionalRules.h ("positional"), for comparison.
 //
-//   bench_fidelity [--meetings N] [--style meet|teams|zoomweb|rolling]
+//   bench_fidelity [--meetings N] [--style meet|teams|zoomweb|rolling|meet-rev|teams-rev|...]
 //   bench_fidelity --show STYLE SEED        truth and transcript of one meeting
 //   bench_fidelity --dump STYLE SEED FILE   its snapshots as JSON Lines for `velmora replay`
+//   bench_fidelity --trace STYLE SEED [FIRST LAST]  poll by poll: lines, changes, open utterance
 
 #include "capture/SessionCoordinator.h"
+#include "capture/SnapshotDiffer.h"
+#include "capture/UtteranceAssembler.h"
 #include "fidelity/CollectingWriter.h"
 #include "fidelity/FidelityScorer.h"
 #include "fidelity/MeetingGenerator.h"
@@ -24,6 +28,7 @@
 #include <QTimeZone>
 
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 using namespace velmora;
@@ -70,7 +75,7 @@ struct Totals {
         ++meetings;
     }
     void print(const char* style, const char* rules) const {
-        std::printf("%-8s %-10s %8.4f %10.4f %12.3f %10.4f %10.4f\n", style, rules, recall / meetings,
+        std::printf("%-11s %-10s %8.4f %10.4f %12.3f %10.4f %10.4f\n", style, rules, recall / meetings,
                     precision / meetings, double(duplicates) / meetings, worstRecall, worstPrecision);
     }
 };
@@ -88,6 +93,38 @@ void show(FidelityStyle style, std::uint64_t seed) {
     for (qsizetype i = 0; i < transcript.size(); ++i) {
         std::printf("%s%s: %s\n", score.duplicateEntries.contains(int(i)) ? "DUPLICATE " : "",
                     qPrintable(transcript[i].speaker), qPrintable(transcript[i].text));
+    }
+}
+
+// What the two flush phases make of each poll, for finding where a transcript goes wrong.
+void trace(FidelityStyle style, std::uint64_t seed, int first, int last) {
+    const SyntheticMeeting meeting = MeetingGenerator::generate(style, seed);
+    SnapshotDiffer differ;
+    UtteranceAssembler assembler;
+    QList<CaptionEntry> completed;
+    for (qsizetype poll = 0; poll < meeting.polls.size() && poll <= last; ++poll) {
+        const CaptionSnapshot& lines = meeting.polls[poll].lines;
+        if (lines.isEmpty())
+            continue;
+        QList<CaptionChange> changes;
+        differ.diff(lines, changes);
+        const qsizetype before = completed.size();
+        assembler.assemble(changes, completed);
+        if (poll < first)
+            continue;
+        std::printf("=== poll %lld\n", qint64(poll));
+        for (const CaptionEntry& line : lines)
+            std::printf("  line %s: %s\n", qPrintable(line.speaker), qPrintable(line.text));
+        for (const CaptionChange& change : changes) {
+            std::printf("  change%s%s%s %s: %s\n", change.previousText ? " paired" : " new",
+                        change.sameLineAsPrevious ? " same" : "", change.anchored ? " anchored" : "",
+                        qPrintable(change.entry.speaker), qPrintable(change.entry.text));
+        }
+        for (qsizetype k = before; k < completed.size(); ++k)
+            std::printf("  closed %s: %s\n", qPrintable(completed[k].speaker), qPrintable(completed[k].text));
+        UtteranceAssembler open = assembler;
+        if (const std::optional<CaptionEntry> entry = open.close())
+            std::printf("  open %s: %s\n", qPrintable(entry->speaker), qPrintable(entry->text));
     }
 }
 
@@ -113,7 +150,8 @@ int usage() {
     std::fprintf(stderr, "usage: bench_fidelity [--meetings N] [--style NAME]\n"
                          "       bench_fidelity --show STYLE SEED\n"
                          "       bench_fidelity --dump STYLE SEED FILE\n"
-                         "styles: meet teams zoomweb rolling\n");
+                         "       bench_fidelity --trace STYLE SEED [FIRST LAST]\n"
+                         "styles: meet teams zoomweb rolling meet-rev teams-rev zoomweb-rev rolling-rev\n");
     return 2;
 }
 
@@ -124,6 +162,14 @@ int main(int argc, char** argv) {
     QLoggingCategory::setFilterRules(QStringLiteral("velmora.*=false"));
     const QStringList args = app.arguments().mid(1);
 
+    if (!args.isEmpty() && args[0] == u"--trace" && (args.size() == 3 || args.size() == 5)) {
+        const std::optional<FidelityStyle> style = styleNamed(args[1]);
+        if (!style)
+            return usage();
+        trace(*style, args[2].toULongLong(), args.size() == 5 ? args[3].toInt() : 0,
+              args.size() == 5 ? args[4].toInt() : std::numeric_limits<int>::max());
+        return 0;
+    }
     if (!args.isEmpty() && (args[0] == u"--show" || args[0] == u"--dump")) {
         if (args.size() != (args[0] == u"--show" ? 3 : 4))
             return usage();
@@ -158,7 +204,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf("%d meetings per style (seeds 1..%d); means per meeting, worst meeting last\n", meetings, meetings);
-    std::printf("%-8s %-10s %8s %10s %12s %10s %10s\n", "style", "rules", "recall", "precision", "dup/meeting",
+    std::printf("%-11s %-10s %8s %10s %12s %10s %10s\n", "style", "rules", "recall", "precision", "dup/meeting",
                 "min recall", "min prec.");
     QElapsedTimer timer;
     qint64 coordinatorNs = 0;

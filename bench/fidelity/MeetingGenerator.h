@@ -16,8 +16,13 @@ namespace velmora::fidelity {
 // few polls later (in the block style often after the next speaker started); finished
 // sentences get their punctuation; short silences leave the area unchanged, long ones clear
 // it; a line, or the whole area, sometimes flickers away for one poll.
+// The revising styles add what recognisers do while the speaker goes on: in the poll that shows
+// new words, words further back are replaced (also by two words, or two by one), dropped,
+// re-capitalised or given punctuation; a late full stop splits a sentence and a removed one joins
+// two; a sentence repeats words said just before or starts with the previous sentence's last
+// word; two lines of one speaker merge into one; blocks grow to 1,000 characters.
 // The ground truth of each utterance is every word the screen ever showed, in the form it
-// showed last: a capture can know nothing more.
+// showed last (a word dropped in view is not part of it): a capture can know nothing more.
 class MeetingGenerator {
 public:
     static SyntheticMeeting generate(FidelityStyle style, std::uint64_t seed) {
@@ -32,6 +37,7 @@ private:
         QString said;
         QString shown;
         QString lastShown;
+        QString mark;  // punctuation the recogniser put after it while the sentence went on
         bool comma = false;
         bool seen = false;
         int fixAt = -1;
@@ -42,12 +48,15 @@ private:
         QChar end = u'.';
         int finalizeAt = -1;
         bool finalized = false;
+        bool joined = false;  // its end mark was taken back: it runs on into the next one
     };
     struct Unit {
         int speaker = 0;
         QList<Sentence> sentences;
         int node = -1;
         int startPoll = -1;
+        int host = -1;     // the unit whose line this one's words were merged into
+        int mergeAt = -1;  // the poll at which it merges into the previous unit's line
     };
     struct Rendered {
         QString text;
@@ -56,7 +65,8 @@ private:
     };
 
     MeetingGenerator(FidelityStyle style, std::uint64_t seed)
-        : style_(style), seed_(seed), random_(seed * 0x2545F4914F6CDD1Dull + std::uint64_t(style) + 1) {}
+        : style_(style), layout_(fidelityLayout(style)), revising_(fidelityRevises(style)), seed_(seed),
+          random_(seed * 0x2545F4914F6CDD1Dull + std::uint64_t(style) + 1) {}
 
     static const QStringList& vocabulary() {
         // Roughly by frequency: picks favour the front, so phrases repeat as in real speech.
@@ -119,27 +129,28 @@ private:
         return other;
     }
 
-    bool rolling() const { return style_ == FidelityStyle::rollingLine; }
+    bool rolling() const { return layout_ == FidelityStyle::rollingLine; }
 
     void plan() {
         const int speakers = random_.between(2, 5);
         QStringList pool = names();
         for (int i = 0; i < speakers; ++i)
             speakerNames_.append(pool.takeAt(random_.between(0, int(pool.size()) - 1)));
-        visibleLimit_ = style_ == FidelityStyle::meetBlocks     ? random_.between(2, 4)
-                        : style_ == FidelityStyle::teamsItems   ? random_.between(3, 5)
-                        : style_ == FidelityStyle::zoomWebSlots ? (random_.chance(0.6) ? 2 : 1)
+        visibleLimit_ = layout_ == FidelityStyle::meetBlocks     ? random_.between(2, 4)
+                        : layout_ == FidelityStyle::teamsItems   ? random_.between(3, 5)
+                        : layout_ == FidelityStyle::zoomWebSlots ? (random_.chance(0.6) ? 2 : 1)
                                                                 : (random_.chance(0.5) ? 2 : 1);
         window_ = random_.between(55, 65);
         clearAfter_ = random_.between(5, 8);
 
         int units = 0;
         int sameSpeaker = 0;  // percent chance that the next unit has the previous speaker
-        switch (style_) {
+        switch (layout_) {
         case FidelityStyle::meetBlocks: units = random_.between(45, 80); sameSpeaker = 15; break;
         case FidelityStyle::teamsItems: units = random_.between(120, 200); sameSpeaker = 60; break;
         case FidelityStyle::zoomWebSlots: units = random_.between(120, 200); sameSpeaker = 65; break;
         case FidelityStyle::rollingLine: units = random_.between(35, 60); sameSpeaker = 0; break;
+        default: break;
         }
         int speaker = random_.between(0, speakers - 1);
         for (int u = 0; u < units; ++u) {
@@ -149,12 +160,15 @@ private:
             }
             Unit unit;
             unit.speaker = speaker;
-            const int sentences = style_ == FidelityStyle::meetBlocks  ? random_.between(1, 4)
-                                  : style_ == FidelityStyle::rollingLine ? random_.between(1, 5)
-                                                                         : 1;
-            for (int s = 0; s < sentences; ++s) {
+            const int sentences = revising_                             ? revisingSentenceCount()
+                                  : layout_ == FidelityStyle::meetBlocks  ? random_.between(1, 4)
+                                  : layout_ == FidelityStyle::rollingLine ? random_.between(1, 5)
+                                                                          : 1;
+            int characters = 0;
+            for (int s = 0; s < sentences && (!revising_ || characters < maxBlockCharacters); ++s) {
                 Sentence sentence;
-                const int length = random_.between(4, 16);
+                const int length = revising_ && layout_ == FidelityStyle::teamsItems ? random_.between(4, 30)
+                                                                                     : random_.between(4, 16);
                 for (int w = 0; w < length; ++w) {
                     Word word;
                     word.said = pickWord();
@@ -164,29 +178,173 @@ private:
                     sentence.words.append(word);
                 }
                 sentence.end = random_.chance(0.15) ? u'?' : u'.';
+                if (revising_)
+                    repeatWords(sentence, unit, s == 0 && u > 0 && units_.last().speaker == speaker ? &units_.last() : nullptr);
+                for (const Word& word : sentence.words)
+                    characters += int(word.said.size()) + 1;
+                if (revising_ && characters > maxBlockCharacters && s > 0)
+                    break;
                 unit.sentences.append(sentence);
             }
             units_.append(unit);
         }
     }
 
+    static constexpr int maxBlockCharacters = 1000;
+
+    int revisingSentenceCount() {
+        switch (layout_) {
+        case FidelityStyle::meetBlocks: {
+            const double u = random_.unit();
+            return u < 0.5 ? random_.between(1, 4) : u < 0.85 ? random_.between(5, 9) : random_.between(10, 18);
+        }
+        case FidelityStyle::rollingLine: return random_.between(1, 8);
+        default: return random_.between(1, 2);
+        }
+    }
+
+    static QString capitalised(QString word) {
+        if (!word.isEmpty())
+            word[0] = word[0].toUpper();
+        return word;
+    }
+    static QString uncapitalised(QString word) {
+        if (!word.isEmpty())
+            word[0] = word[0].toLower();
+        return word;
+    }
+
+    // Speech repeats itself: a phrase said a moment ago comes again, a word is stuttered, and a
+    // sentence picks up with the last word of the one before ("... should thanks." "Thanks ...").
+    void repeatWords(Sentence& sentence, const Unit& unit, const Unit* previousUnit) {
+        QStringList earlier;
+        for (const Sentence& before : unit.sentences)
+            for (const Word& word : before.words)
+                earlier.append(word.said);
+        if (random_.chance(0.35) && earlier.size() >= 4) {
+            const int length = random_.between(2, 4);
+            const int from = random_.between(0, int(earlier.size()) - length);
+            const int at = random_.between(1, int(sentence.words.size()) - 1);
+            for (int k = length - 1; k >= 0; --k) {
+                Word word;
+                word.said = uncapitalised(earlier[from + k]);
+                sentence.words.insert(at, word);
+            }
+        }
+        if (random_.chance(0.08)) {
+            const int at = random_.between(0, int(sentence.words.size()) - 1);
+            Word word;
+            word.said = sentence.words[at].said;
+            sentence.words.insert(at + 1, word);
+            sentence.words[at + 1].said = uncapitalised(word.said);
+        }
+        const Sentence* before = !unit.sentences.isEmpty() ? &unit.sentences.last()
+                                 : previousUnit                ? &previousUnit->sentences.last()
+                                                               : nullptr;
+        if (before && random_.chance(unit.sentences.isEmpty() ? 0.25 : 0.1))
+            sentence.words[0].said = capitalised(before->words.last().said);
+    }
+
     static Rendered render(Unit& unit) {
         Rendered out;
         for (Sentence& sentence : unit.sentences) {
             for (int w = 0; w < sentence.revealed; ++w) {
+                Word& word = sentence.words[w];
+                if (word.shown.isEmpty()) {
+                    // Dropped by a revision: nothing shows, but the word was there.
+                    out.words.append(&word);
+                    out.starts.append(int(out.text.size()));
+                    continue;
+                }
                 if (!out.text.isEmpty())
                     out.text += u' ';
-                Word& word = sentence.words[w];
                 out.words.append(&word);
                 out.starts.append(int(out.text.size()));
                 out.text += word.shown;
-                if (sentence.finalized && word.comma)
+                const bool ends = sentence.finalized && w + 1 == sentence.words.size() && !sentence.joined;
+                if (!ends)
+                    out.text += word.mark;
+                if (sentence.finalized && word.comma && word.mark.isEmpty())
                     out.text += u',';
             }
-            if (sentence.finalized && sentence.revealed == sentence.words.size())
+            if (sentence.finalized && sentence.revealed == sentence.words.size() && !sentence.joined)
                 out.text += sentence.end;
         }
         return out;
+    }
+
+    // Revisions of words before the end of the line being spoken, in the poll that also shows
+    // its next words. Returns true when the line got shorter and shows no new words this poll.
+    bool revise(Unit& unit) {
+        if (!random_.chance(layout_ == FidelityStyle::meetBlocks ? 0.2 : 0.12))
+            return false;
+        bool shortened = false;
+        for (int n = random_.chance(0.25) ? 2 : 1; n > 0; --n) {
+            Rendered rendered = render(unit);
+            QList<Word*> words;
+            for (Word* word : rendered.words)
+                if (!word->shown.isEmpty())
+                    words.append(word);
+            if (words.size() < 3)
+                return shortened;
+            const double u = random_.unit();
+            const int back = u < 0.45 ? random_.between(1, 4) : u < 0.8 ? random_.between(5, 20)
+                                                                        : random_.between(1, int(words.size()) - 1);
+            const int at = std::max(0, int(words.size()) - 1 - back);
+            Word& word = *words[at];
+            Word& next = *words[at + 1];
+            word.fixAt = -1;
+            const double kind = random_.unit();
+            if (kind < 0.3) {
+                word.shown = mishear(word.shown);
+            } else if (kind < 0.4) {
+                word.shown = mishear(word.shown) + u' ' + pickWord();
+            } else if (kind < 0.5) {
+                word.shown = mishear(word.shown);
+                next.shown.clear();
+                shortened = true;
+            } else if (kind < 0.6) {
+                word.shown.clear();
+                shortened = true;
+            } else if (kind < 0.7) {
+                word.shown = word.shown[0].isUpper() ? uncapitalised(word.shown) : capitalised(word.shown);
+            } else if (kind < 0.8) {
+                word.mark = random_.chance(0.5) ? QStringLiteral(",") : QStringLiteral("?");
+                if (word.mark == u'?')
+                    next.shown = capitalised(next.shown);
+            } else if (kind < 0.92) {
+                // A late full stop splits the sentence.
+                word.mark = QStringLiteral(".");
+                next.shown = capitalised(next.shown);
+            } else {
+                joinSentences(unit);
+            }
+            word.said = word.shown;
+            next.said = next.shown;
+        }
+        return shortened && random_.chance(0.5);
+    }
+
+    // The recogniser takes back a full stop: two sentences become one.
+    void joinSentences(Unit& unit) {
+        for (qsizetype s = 0; s + 1 < unit.sentences.size(); ++s) {
+            Sentence& sentence = unit.sentences[s];
+            Sentence& following = unit.sentences[s + 1];
+            if (sentence.finalized && !sentence.joined && following.revealed > 0 && random_.chance(0.5)) {
+                sentence.joined = true;
+                Word& first = following.words[0];
+                if (!first.shown.isEmpty())
+                    first.shown = first.said = uncapitalised(first.shown);
+                return;
+            }
+        }
+    }
+
+    // The top-level unit whose line shows `u`'s words.
+    int lineOf(int u) const {
+        while (units_[u].host >= 0)
+            u = units_[u].host;
+        return u;
     }
 
     int fixDelay(bool late) {
@@ -209,6 +367,13 @@ private:
                     sentence.finalized = true;
                     sentence.finalizeAt = -1;
                 }
+            }
+            Unit& unit = units_[u];
+            if (unit.mergeAt >= 0 && unit.mergeAt <= poll) {
+                unit.mergeAt = -1;
+                // Merged into the line above only while that one is still on screen.
+                if (u > visibleFrom_ && visibleLines().contains(lineOf(int(u) - 1)))
+                    unit.host = lineOf(int(u) - 1);
             }
         }
     }
@@ -242,12 +407,14 @@ private:
         return random_.between(12, 40);
     }
 
-    void startUnit(int index) {
+    void startUnit(int index, int poll) {
         Unit& unit = units_[index];
-        if (style_ != FidelityStyle::zoomWebSlots)
+        const bool previousSame = index > 0 && units_[index - 1].speaker == unit.speaker;
+        if (revising_ && previousSame && !rolling() && layout_ != FidelityStyle::zoomWebSlots && random_.chance(0.2))
+            unit.mergeAt = poll + random_.between(1, 5);
+        if (layout_ != FidelityStyle::zoomWebSlots)
             return;
         // The web client reuses the speaker's line element for their next sentence, or adds one.
-        const bool previousSame = index > 0 && units_[index - 1].speaker == unit.speaker;
         const qsizetype reusable = previousSame ? nodes_.indexOf(index - 1) : -1;
         if (reusable >= 0 && random_.chance(0.6)) {
             unit.node = nodeIds_[reusable];
@@ -269,20 +436,28 @@ private:
         nodeIds_.clear();
     }
 
-    // The lines on screen now, as (unit, text) pairs.
+    // The lines on screen now, as (unit, text) pairs; a line with merged units is given by its
+    // first unit.
+    QList<int> visibleLines() const {
+        if (layout_ == FidelityStyle::zoomWebSlots)
+            return nodes_;
+        QList<int> shown;
+        // A line that scrolled out does not come back when two lines below it merge.
+        for (qsizetype u = std::max(visibleFrom_, firstShown_); u < units_.size() && units_[u].startPoll >= 0; ++u)
+            if (units_[u].host < 0)
+                shown.append(int(u));
+        while (shown.size() > visibleLimit_)
+            shown.removeFirst();
+        return shown;
+    }
+
     QList<std::pair<int, QString>> view() {
         QList<std::pair<int, QString>> lines;
-        QList<int> shown;
-        if (style_ == FidelityStyle::zoomWebSlots) {
-            shown = nodes_;
-        } else {
-            for (qsizetype u = visibleFrom_; u < units_.size() && units_[u].startPoll >= 0; ++u)
-                shown.append(int(u));
-            while (shown.size() > visibleLimit_)
-                shown.removeFirst();
-        }
+        const QList<int> shown = visibleLines();
+        if (!shown.isEmpty() && layout_ != FidelityStyle::zoomWebSlots)
+            firstShown_ = shown.first();
         for (int u : shown) {
-            Rendered rendered = render(units_[u]);
+            Rendered rendered = renderLine(u);
             if (rendered.text.isEmpty())
                 continue;
             int from = 0;
@@ -300,8 +475,26 @@ private:
         return lines;
     }
 
-    void markSeen(int u, int fromOffset) {
+    // A unit's text followed by the texts of the units merged into its line.
+    Rendered renderLine(int u) {
         Rendered rendered = render(units_[u]);
+        for (qsizetype g = u + 1; g < units_.size() && units_[g].startPoll >= 0; ++g) {
+            if (units_[g].host < 0 || lineOf(int(g)) != u)
+                continue;
+            const Rendered guest = render(units_[g]);
+            if (guest.text.isEmpty())
+                continue;
+            const int offset = rendered.text.isEmpty() ? 0 : int(rendered.text.size()) + 1;
+            rendered.text += (rendered.text.isEmpty() ? QString() : QStringLiteral(" ")) + guest.text;
+            rendered.words += guest.words;
+            for (int start : guest.starts)
+                rendered.starts.append(start + offset);
+        }
+        return rendered;
+    }
+
+    void markSeen(int u, int fromOffset) {
+        Rendered rendered = renderLine(u);
         for (qsizetype i = 0; i < rendered.words.size(); ++i) {
             if (rendered.starts[i] >= fromOffset) {
                 rendered.words[i]->seen = true;
@@ -311,7 +504,7 @@ private:
     }
 
     QString speakerLabel(int u) {
-        if (style_ != FidelityStyle::zoomWebSlots)
+        if (layout_ != FidelityStyle::zoomWebSlots)
             return speakerNames_[units_[u].speaker];
         const int node = units_[u].node;
         if (!nodeLabels_.contains(node))
@@ -323,7 +516,7 @@ private:
         SyntheticPoll out;
         out.time = start_.addSecs(poll);
         for (const auto& [u, text] : lines) {
-            const Rendered rendered = render(units_[u]);
+            const Rendered rendered = renderLine(u);
             markSeen(u, int(rendered.text.size() - text.size()));
             out.lines.append({out.time, speakerLabel(u), text});
         }
@@ -334,10 +527,12 @@ private:
         Unit& unit = units_[current_];
         if (unit.startPoll < 0) {
             unit.startPoll = poll;
-            startUnit(int(current_));
+            startUnit(int(current_), poll);
         }
         Sentence& sentence = unit.sentences[sentence_];
-        const bool lateWords = style_ == FidelityStyle::meetBlocks;
+        const bool lateWords = layout_ == FidelityStyle::meetBlocks;
+        if (revising_ && revise(unit))
+            return;
         for (int n = revealCount(); n > 0 && sentence.revealed < sentence.words.size(); --n) {
             Word& word = sentence.words[sentence.revealed];
             if (rolling() && unseenLength(unit) + word.said.size() + 1 > window_ - 8)
@@ -353,7 +548,7 @@ private:
             return;
         // Punctuation arrives with the last word or a little later; in the block and item
         // styles often after the next line began.
-        const int delay = style_ == FidelityStyle::meetBlocks ? random_.between(0, 3) : random_.between(0, 2);
+        const int delay = layout_ == FidelityStyle::meetBlocks ? random_.between(0, 3) : random_.between(0, 2);
         if (delay == 0)
             sentence.finalized = true;
         else
@@ -369,7 +564,7 @@ private:
         if (qsizetype(current_) == units_.size() / 2)
             pause_ = std::max(pause_, clearAfter_ + random_.between(2, 20));
         // The block style opens a new block for the same speaker only after a silence.
-        if (current_ < units_.size() && style_ == FidelityStyle::meetBlocks &&
+        if (current_ < units_.size() && layout_ == FidelityStyle::meetBlocks &&
             units_[current_].speaker == unit.speaker)
             pause_ = std::max(pause_, 2);
     }
@@ -413,7 +608,7 @@ private:
             for (const Sentence& sentence : unit.sentences) {
                 QStringList said;
                 for (const Word& word : sentence.words)
-                    if (word.seen)
+                    if (word.seen && !word.lastShown.isEmpty())
                         said.append(word.lastShown + (word.comma ? QStringLiteral(",") : QString()));
                 if (!said.isEmpty()) {
                     said.last() = said.last().chopped(said.last().endsWith(u',') ? 1 : 0) + sentence.end;
@@ -427,6 +622,8 @@ private:
     }
 
     FidelityStyle style_;
+    FidelityStyle layout_;  // the caption area simulated
+    bool revising_;
     std::uint64_t seed_;
     FidelityRandom random_;
     QStringList speakerNames_;
@@ -438,6 +635,7 @@ private:
     qsizetype sentence_ = 0;
     int pause_ = 0;
     qsizetype visibleFrom_ = 0;
+    qsizetype firstShown_ = 0;
     QList<int> nodes_;    // zoom web: the unit each visible line element holds
     QList<int> nodeIds_;  // and that element's identity
     int nextNode_ = 0;

@@ -15,10 +15,33 @@ enum class FidelityStyle {
     teamsItems,    // one item per sentence, often the same speaker, the list scrolls
     zoomWebSlots,  // unnamed line elements that are reused, labelled "Speaker N"
     rollingLine,   // a desktop client's line showing only the last ~60 characters
+    // The same four, with a recogniser that keeps revising what it showed while the speaker
+    // goes on: words far back replaced, dropped or split in the poll that adds new ones,
+    // punctuation and case changed, sentences split and joined, two lines merged, repeated
+    // words, and blocks of up to 1,000 characters.
+    meetRevising,
+    teamsRevising,
+    zoomWebRevising,
+    rollingRevising,
 };
 
-inline constexpr FidelityStyle allFidelityStyles[] = {FidelityStyle::meetBlocks, FidelityStyle::teamsItems,
-                                                      FidelityStyle::zoomWebSlots, FidelityStyle::rollingLine};
+inline constexpr FidelityStyle allFidelityStyles[] = {
+    FidelityStyle::meetBlocks,   FidelityStyle::teamsItems,    FidelityStyle::zoomWebSlots,
+    FidelityStyle::rollingLine,  FidelityStyle::meetRevising,  FidelityStyle::teamsRevising,
+    FidelityStyle::zoomWebRevising, FidelityStyle::rollingRevising};
+
+// The caption area a style simulates (one of the first four).
+inline FidelityStyle fidelityLayout(FidelityStyle style) {
+    switch (style) {
+    case FidelityStyle::meetRevising: return FidelityStyle::meetBlocks;
+    case FidelityStyle::teamsRevising: return FidelityStyle::teamsItems;
+    case FidelityStyle::zoomWebRevising: return FidelityStyle::zoomWebSlots;
+    case FidelityStyle::rollingRevising: return FidelityStyle::rollingLine;
+    default: return style;
+    }
+}
+
+inline bool fidelityRevises(FidelityStyle style) { return fidelityLayout(style) != style; }
 
 inline QString fidelityStyleName(FidelityStyle style) {
     switch (style) {
@@ -26,6 +49,10 @@ inline QString fidelityStyleName(FidelityStyle style) {
     case FidelityStyle::teamsItems: return QStringLiteral("teams");
     case FidelityStyle::zoomWebSlots: return QStringLiteral("zoomweb");
     case FidelityStyle::rollingLine: return QStringLiteral("rolling");
+    case FidelityStyle::meetRevising: return QStringLiteral("meet-rev");
+    case FidelityStyle::teamsRevising: return QStringLiteral("teams-rev");
+    case FidelityStyle::zoomWebRevising: return QStringLiteral("zoomweb-rev");
+    case FidelityStyle::rollingRevising: return QStringLiteral("rolling-rev");
     }
     return {};
 }

@@ -16,6 +16,8 @@ constexpr qsizetype minRollingOverlap = 12;
 // Word alignments look at most at this many words of each line (the end of the older line,
 // the start of the newer one): enough for any line that scrolls, and linear for long ones.
 constexpr qsizetype alignedWords = 64;
+// Lines are compared word by word up to this many words (a block of some 2,000 characters).
+constexpr qsizetype maxComparedWords = 320;
 
 // Whether `y` (its first `yLength` characters) is `x` with a part changed: what the two share
 // at the start and at the end covers at least half of `x`, and at least two characters.
@@ -92,9 +94,10 @@ qsizetype commonWords(const ComparableText& x, const ComparableText& y) {
     return row.back();
 }
 
-// Most of the older line's words come back in order: several words corrected at once.
+// Most of the older line's words come back in order: several words corrected at once, also
+// far back in a long line that grew meanwhile.
 bool wordsAgree(const ComparableText& older, const ComparableText& newer) {
-    if (older.wordCount() < 3 || older.wordCount() > alignedWords || newer.wordCount() > 2 * alignedWords)
+    if (older.wordCount() < 3 || older.wordCount() > maxComparedWords || newer.wordCount() > 2 * maxComparedWords)
         return false;
     return 3 * commonWords(older, newer) >= 2 * older.wordCount();
 }
@@ -223,18 +226,23 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         return {0, 0};
     const ComparableText p(previous);
     const ComparableText e(newText);
-    // Scrolled forward: the new line starts inside the old one.
-    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap && at > 0)
-        return {p.rawPosition(at), 0};
-    // Scrolled back: the old line starts inside the new one.
-    if (const auto [length, at] = leadingOccurrence(p, e); length >= minRollingOverlap && at > 0)
+    // Scrolled forward: the new line starts inside the old one. Starting where the old one
+    // started, it is the old line revised in place, however far into it the revision is.
+    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap)
+        return {at > 0 ? p.rawPosition(at) : 0, 0};
+    // Scrolled back: the old line starts inside the new one, at least half of it (not only a
+    // phrase said again).
+    if (const auto [length, at] = leadingOccurrence(p, e);
+        length >= minRollingOverlap && 2 * length >= p.size() && at > 0)
         return {0, e.rawPosition(at)};
     // The same, word by word, when words in the part both show were corrected meanwhile.
+    // Old word `from` lines up with new word `skip`: the words before them line up as well (in
+    // a long line they lie outside the words the alignment looked at).
     if (const WordAlignment alignment = alignWords(p, e); alignment.convincing()) {
-        if (alignment.from > 0)
-            return {p.wordRawPosition(alignment.from), 0};
-        if (alignment.skip > 0)
-            return {0, e.wordRawPosition(alignment.skip)};
+        if (alignment.from > alignment.skip)
+            return {p.wordRawPosition(alignment.from - alignment.skip), 0};
+        if (alignment.skip > alignment.from)
+            return {0, e.wordRawPosition(alignment.skip - alignment.from)};
         return {0, 0};
     }
     // Corrected from its start on: the new line replaces it.
@@ -251,6 +259,64 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
             return {p.wordRawPosition(wordsP - k), 0};
     }
     return {0, 0};
+}
+
+qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position) {
+    const ComparableText a(older);
+    const ComparableText b(newer);
+    const qsizetype n = a.wordCount();
+    const qsizetype m = b.wordCount();
+    qsizetype word = 0;
+    while (word < n && a.wordRawPosition(word) < position)
+        ++word;
+    // Longest common subsequence of the words, walked from the start.
+    std::vector<qint32> table(std::size_t((n + 1) * (m + 1)), 0);
+    auto at = [&](qsizetype i, qsizetype j) -> qint32& { return table[std::size_t(i * (m + 1) + j)]; };
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        for (qsizetype j = m - 1; j >= 0; --j)
+            at(i, j) = a.sameWord(i, b, j) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+    }
+    qsizetype lastOlder = -1, lastNewer = -1; // the last pair before `word`
+    qsizetype target = -1;
+    for (qsizetype i = 0, j = 0; i < n && j < m;) {
+        if (a.sameWord(i, b, j) && at(i, j) == at(i + 1, j + 1) + 1) {
+            if (i >= word) {
+                // The words between the last pair and this one correspond one to one, as far
+                // as they go.
+                target = std::max(lastNewer + 1, j - (i - word));
+                break;
+            }
+            lastOlder = i;
+            lastNewer = j;
+            ++i;
+            ++j;
+        } else if (at(i + 1, j) >= at(i, j + 1)) {
+            ++i;
+        } else {
+            ++j;
+        }
+    }
+    if (target < 0)
+        target = lastNewer + 1 + (word - 1 - lastOlder);
+    return target < m ? b.wordRawPosition(target) : newer.size();
+}
+
+bool startsNextSentence(const QString& previous, const QString& newText) {
+    const ComparableText p(previous);
+    const ComparableText e(newText);
+    // A line that starts as before is that line (also a line of one word that grows).
+    if (p.wordCount() < 2 || e.wordCount() == 0 || !p.sameWord(p.wordCount() - 1, e, 0) || p.sameWord(0, e, 0))
+        return false;
+    const qsizetype oldStart = p.wordRawPosition(p.wordCount() - 1);
+    const qsizetype newStart = e.wordRawPosition(0);
+    if (newText[newStart].isUpper() && !previous[oldStart].isUpper())
+        return true;
+    static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
+    const QStringView oldWord = QStringView(previous).mid(oldStart).trimmed();
+    if (oldWord.isEmpty() || !sentenceEnds.contains(oldWord.back()))
+        return false;
+    // The new line shows the word with the same ending, when it is the old text scrolled on.
+    return !QStringView(newText).mid(newStart).startsWith(oldWord);
 }
 
 std::optional<QString> splice(const QString& text, const QString& previous, const QString& newText) {

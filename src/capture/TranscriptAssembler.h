@@ -39,6 +39,17 @@ bool sameLine(const QString& older, const QString& newer, const ComparableText& 
 // back does not repeat what the text already holds; a corrected line replaces the old one.
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText);
 
+// Where the words of `older` from raw position `position` on (a word start, or the end) are in
+// `newer`, a revision of it: the raw position in `newer` of the word that corresponds to the
+// first of them (by the longest common subsequence of the two lines' words), or `newer`'s end.
+qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position);
+
+// Whether `newText`, in the place of the line `previous`, is the next sentence beginning with the
+// word that ended `previous` ("... should thanks." then "Thanks maybe today"), rather than the
+// same text scrolled on: the word is capitalised where it was not, or the sentence end after it
+// is gone.
+bool startsNextSentence(const QString& previous, const QString& newText);
+
 // `text` with its ending `previous` replaced by `newText` as spliceCut says; none when
 // `previous` is empty or `text` does not end with it.
 std::optional<QString> splice(const QString& text, const QString& previous, const QString& newText);

@@ -6,7 +6,23 @@
 namespace velmora {
 
 namespace {
+
+// Code units at the end of `previous` that `text` also ends with, from a word start in both.
+qsizetype sharedEnding(const QString& text, const QString& previous) {
+    qsizetype shared = 0;
+    while (shared < previous.size() && shared < text.size() &&
+           previous[previous.size() - 1 - shared] == text[text.size() - 1 - shared])
+        ++shared;
+    auto wordStart = [](const QString& s, qsizetype at) { return at == 0 || s[at - 1].isSpace(); };
+    while (shared > 0 && !(wordStart(previous, previous.size() - shared) && wordStart(text, text.size() - shared)))
+        --shared;
+    return shared;
+}
+
 constexpr qsizetype maxFirstGuessWords = 3;
+// The open utterance's part of a merged line is recognised by an ending it shares with the line
+// of at least this many code units (or all of the utterance).
+constexpr qsizetype minMergedEnding = 12;
 } // namespace
 
 void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed) {
@@ -23,6 +39,15 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         const QString& previous = *change.previousText;
         // Nothing pins the line to its place and it is not the same line: its place now
         // holds the next sentence.
+        const bool endsWithPrevious = !previous.isEmpty() && currentText_.text().endsWith(previous);
+        // The next sentence begins with the word that ended the line's last one: it is not that
+        // line scrolled on, and the word is said twice.
+        if (entry.speaker == *currentSpeaker_ && (endsWithPrevious || !change.anchored) &&
+            TranscriptAssembler::startsNextSentence(previous, entry.text)) {
+            completed.append(*close());
+            open(entry);
+            continue;
+        }
         if (!change.anchored && !change.sameLineAsPrevious) {
             if (isFirstGuess(change))
                 currentText_.assign(entry.text);
@@ -30,7 +55,9 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
                 addLine(entry, completed);
             continue;
         }
-        const bool endsWithPrevious = !previous.isEmpty() && currentText_.text().endsWith(previous);
+        if (entry.speaker == *currentSpeaker_ && !endsWithPrevious &&
+            (continuesMergedLine(change) || absorbsOpenLine(change, completed)))
+            continue;
         if (entry.speaker == *currentSpeaker_ && (change.newest || endsWithPrevious)) {
             // The open utterance's own line changed; its start time stays.
             if (endsWithPrevious) {
@@ -44,6 +71,39 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         }
         correctCompleted(change, completed);
     }
+}
+
+bool UtteranceAssembler::continuesMergedLine(const CaptionChange& change) {
+    const std::optional<MergedPart> part = mergedPart(currentText_.text(), *change.previousText, change.entry.text);
+    if (!part)
+        return false;
+    currentText_.replaceEnd(part->count, part->tail);
+    return true;
+}
+
+bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change, QList<CaptionEntry>& completed) {
+    // An earlier line of the speaker now goes on with the open utterance's line: the client
+    // merged the two. The earlier utterance keeps its part; the open one continues with the rest.
+    const QString& previous = *change.previousText;
+    const QString& newText = change.entry.text;
+    if (previous.isEmpty())
+        return false;
+    const qsizetype cut = newText.startsWith(previous)
+                              ? previous.size()
+                              : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    const QString rest = newText.mid(cut).trimmed();
+    const QString& open = currentText_.text();
+    if (rest.isEmpty() || ComparableText(open).wordCount() < 2 || !TranscriptAssembler::sameLine(open, rest))
+        return false;
+    const QString head = newText.left(cut).trimmed();
+    if (head != previous) {
+        CaptionChange earlier = change;
+        earlier.entry.text = head;
+        correctCompleted(earlier, completed);
+    }
+    const auto [kept, from] = TranscriptAssembler::spliceCut(open, rest);
+    currentText_.replaceEnd(open.size() - kept, QStringView(rest).mid(from));
+    return true;
 }
 
 bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
@@ -68,6 +128,24 @@ void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>&
     open(entry);
 }
 
+// An utterance that ends with only the last part of the line `previous`, the rest belonging to an
+// earlier utterance (two lines merged into one): how its ending changes when the line becomes
+// `newText`.
+std::optional<UtteranceAssembler::MergedPart> UtteranceAssembler::mergedPart(const QString& text, const QString& previous,
+                                                                             const QString& newText) {
+    const qsizetype shared = sharedEnding(text, previous);
+    const qsizetype head = previous.size() - shared;
+    if (head <= 0 || (shared < minMergedEnding && shared < text.size()) ||
+        ComparableText(QStringView(previous).right(shared)).wordCount() < 2)
+        return std::nullopt;
+    const qsizetype from = newText.startsWith(QStringView(previous).left(head))
+                               ? head
+                               : TranscriptAssembler::correspondingPosition(previous, newText, head);
+    if (from >= newText.size())
+        return std::nullopt;
+    return MergedPart{shared, newText.mid(from)};
+}
+
 void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed) {
     const CaptionEntry& entry = change.entry;
     const QString& previous = *change.previousText;
@@ -87,7 +165,9 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
     if (target < 0)
         return;
     QString& text = completed[target].text;
-    if (std::optional<QString> spliced = TranscriptAssembler::splice(text, previous, entry.text))
+    if (std::optional<MergedPart> part = text.endsWith(previous) ? std::nullopt : mergedPart(text, previous, entry.text))
+        text = text.left(text.size() - part->count) + part->tail;
+    else if (std::optional<QString> spliced = TranscriptAssembler::splice(text, previous, entry.text))
         text = *spliced;
     else if (std::optional<QString> merged = TranscriptAssembler::mergeOverlapping(text, entry.text))
         text = *merged;

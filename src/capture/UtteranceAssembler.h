@@ -28,6 +28,13 @@ private:
     // A line that is not a revision: it grows the open utterance or starts the next one.
     void addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed);
     void correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed);
+    struct MergedPart {
+        qsizetype count; // code units at the end of the utterance that are replaced
+        QString tail;
+    };
+    static std::optional<MergedPart> mergedPart(const QString& text, const QString& previous, const QString& newText);
+    bool continuesMergedLine(const CaptionChange& change);
+    bool absorbsOpenLine(const CaptionChange& change, QList<CaptionEntry>& completed);
     bool isFirstGuess(const CaptionChange& change) const;
 
     std::optional<QString> currentSpeaker_;

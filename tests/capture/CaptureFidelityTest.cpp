@@ -108,6 +108,8 @@ TEST(CaptureFidelityTest, BitParallelCommonSubsequenceEqualsTheTable) {
 // more later, pauses, cleared caption areas and lines that vanish for one poll.
 TEST(CaptureFidelityTest, GeneratedMeetingsAreReproducibleAndHard) {
     for (FidelityStyle style : allFidelityStyles) {
+        if (fidelityRevises(style))
+            continue; // their own test below
         const SyntheticMeeting meeting = MeetingGenerator::generate(style, 1);
         const SyntheticMeeting again = MeetingGenerator::generate(style, 1);
         ASSERT_EQ(meeting.polls.size(), again.polls.size());
@@ -144,7 +146,55 @@ TEST(CaptureFidelityTest, GeneratedMeetingsAreReproducibleAndHard) {
     }
 }
 
-// Three meetings per style (the benchmark runs 50): every word said once, nothing lost.
+// The revising styles show what they are for: a line changed before its end in the poll that
+// makes it longer, a line that gets shorter, long blocks, and two lines merged into one.
+TEST(CaptureFidelityTest, RevisingStylesReviseLinesWhileTheyGrow) {
+    for (FidelityStyle style : allFidelityStyles) {
+        if (!fidelityRevises(style))
+            continue;
+        const SyntheticMeeting meeting = MeetingGenerator::generate(style, 1);
+        int revisedWhileGrowing = 0, shortened = 0, merged = 0;
+        qsizetype longest = 0;
+        QList<QStringList> beforeWords;
+        for (qsizetype i = 1; i < meeting.polls.size(); ++i) {
+            const CaptionSnapshot& before = meeting.polls[i - 1].lines;
+            QList<QStringList> nowWords;
+            for (const CaptionEntry& line : meeting.polls[i].lines)
+                nowWords.append(FidelityScorer::words(line.text));
+            for (qsizetype j = 0; j < nowWords.size() && beforeWords.size() == before.size(); ++j) {
+                const CaptionEntry& line = meeting.polls[i].lines[j];
+                longest = std::max(longest, line.text.size());
+                const qsizetype words = nowWords[j].size();
+                for (qsizetype k = 0; k < before.size(); ++k) {
+                    const CaptionEntry& earlier = before[k];
+                    if (line.speaker != earlier.speaker || line.text == earlier.text)
+                        continue;
+                    const qsizetype earlierWords = beforeWords[k].size();
+                    const bool sameStart = nowWords[j].mid(0, 2) == beforeWords[k].mid(0, 2);
+                    if (sameStart && words > earlierWords && words < 60 && replacesAWord(earlier.text, line.text))
+                        ++revisedWhileGrowing;
+                    if (sameStart && words < earlierWords)
+                        ++shortened;
+                    // The line below, of the same speaker, now goes on in this one.
+                    if (line.text.startsWith(earlier.text + u' ') && k + 1 < before.size() &&
+                        before[k + 1].speaker == line.speaker &&
+                        line.text.mid(earlier.text.size() + 1).startsWith(before[k + 1].text.section(u' ', 0, 0)))
+                        ++merged;
+                }
+            }
+            beforeWords = nowWords;
+        }
+        const QByteArray name = fidelityStyleName(style).toUtf8();
+        EXPECT_GT(revisedWhileGrowing, 10) << name.constData();
+        EXPECT_GT(shortened, 0) << name.constData();
+        if (style == FidelityStyle::meetRevising)
+            EXPECT_GT(longest, 800) << name.constData();
+        if (style == FidelityStyle::meetRevising || style == FidelityStyle::teamsRevising)
+            EXPECT_GT(merged, 0) << name.constData();
+    }
+}
+
+// Three meetings per style (the benchmark runs 200): every word said once, nothing lost.
 TEST(CaptureFidelityTest, CoordinatorMeetsTheFidelityGoalsInEveryStyle) {
     for (FidelityStyle style : allFidelityStyles) {
         double recall = 0, precision = 0;
@@ -157,9 +207,12 @@ TEST(CaptureFidelityTest, CoordinatorMeetsTheFidelityGoalsInEveryStyle) {
             duplicates += score.duplicates;
         }
         const QByteArray name = fidelityStyleName(style).toUtf8();
-        EXPECT_GE(recall, 0.999) << name.constData();
-        EXPECT_GE(precision, style == FidelityStyle::rollingLine ? 0.98 : 0.99) << name.constData();
-        EXPECT_EQ(duplicates, 0) << name.constData();
+        const bool revising = fidelityRevises(style);
+        EXPECT_GE(recall, revising ? 0.998 : 0.999) << name.constData();
+        EXPECT_GE(precision, revising || fidelityLayout(style) == FidelityStyle::rollingLine ? 0.98 : 0.99)
+            << name.constData();
+        // A line merged into another while a revision is pending can still be taken for new.
+        EXPECT_LE(duplicates, revising ? 6 : 0) << name.constData();
     }
 }
 

@@ -258,6 +258,82 @@ TEST_F(SessionCoordinatorTest, LineReplacedByAnotherSpeakersIsNotRevisedByASimil
               QStringList({"A: line number 1", "B: line number 2", "A: line number 3"}));
 }
 
+// A long block revised before its end in the polls that also add words (a word replaced by
+// two, punctuation and case changed, a word dropped), far past the first 64 words: one
+// utterance with the corrected text, nothing repeated.
+TEST_F(SessionCoordinatorTest, LongBlockRevisedBeforeItsEndWhileGrowingIsWrittenOnce) {
+    QStringList words;
+    for (int i = 0; i < 90; ++i)
+        words << QStringLiteral("w%1").arg(i);
+    auto text = [&](int count) { return words.mid(0, count).join(u' '); };
+    start();
+    poll({{"A", text(60)}});
+    words[5] = "roadmap problem";  // misheard word replaced by two
+    poll({{"A", text(66)}});
+    words[40] = "w40?";            // punctuation after an earlier word
+    words[41] = "W41";             // and the next one capitalised
+    poll({{"A", text(70)}});
+    words.removeAt(20);            // a word taken back
+    poll({{"A", text(75)}});
+    words[70] = "w71.";            // a late full stop splits a sentence
+    poll({{"A", text(84)}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: " + text(84)}));
+}
+
+TEST_F(SessionCoordinatorTest, SentenceSplitByALateFullStopAndJoinedAgainStaysOneUtterance) {
+    start();
+    poll({{"A", "We should ship the release on Friday if the numbers"}});
+    poll({{"A", "We should ship the release on Friday. If the numbers look good we"}});
+    poll({{"A", "We should ship the release on Friday if the numbers look good we can. Then"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: We should ship the release on Friday if the numbers look good we can. Then"}));
+}
+
+// The client merges a speaker's two lines into one: each utterance keeps its own words, and
+// the later one goes on following the merged line (revisions of its part included).
+TEST_F(SessionCoordinatorTest, TwoLinesMergedIntoOneAreNeitherRepeatedNorLost) {
+    start();
+    poll({{"A", "First point is settled and agreed."}});
+    poll({{"A", "First point is settled and agreed."}, {"A", "Second point"}});
+    poll({{"A", "First point is settled and agreed."}, {"A", "Second point needs"}});
+    poll({{"A", "First point is settled and agreed. Second point needs more"}});
+    poll({{"A", "First point is settled and agreed. Second point needs more work"}});
+    poll({{"A", "First point is settled and agreed. Second point, needs more work today."}});
+    poll({{"A", "First point is settled and agreed. Second point, needs more work today."}, {"B", "Sure"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: First point is settled and agreed.",
+                                                     "A: Second point, needs more work today.", "B: Sure"}));
+}
+
+// Revisions that make the line shorter: a repeated word taken back, the last word withdrawn.
+TEST_F(SessionCoordinatorTest, RevisionThatShortensTheLineReplacesItsEnd) {
+    start();
+    poll({{"A", "We will ship the the release on Fryday"}});
+    poll({{"A", "We will ship the release on"}});
+    poll({{"A", "We will ship the release on Friday morning."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: We will ship the release on Friday morning."}));
+}
+
+// A web client reuses the line element for the speaker's next sentence, which starts with the
+// word that ended the last one: that word is said twice, and the sentences stay apart.
+TEST_F(SessionCoordinatorTest, NextSentenceStartingWithTheLastWordInAReusedLineIsKept) {
+    start();
+    poll({{"Speaker 1", "We really should say thanks."}});
+    poll({{"Speaker 1", "Thanks maybe"}});
+    poll({{"Speaker 1", "Thanks maybe today we can"}});
+    poll({{"Speaker 2", "Sure"}});
+    poll({{"Speaker 1", "Let's look at the regression"}});
+    poll({{"Speaker 1", "Regression like more"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"Speaker 1: We really should say thanks.", "Speaker 1: Thanks maybe today we can",
+                           "Speaker 2: Sure", "Speaker 1: Let's look at the regression",
+                           "Speaker 1: Regression like more"}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesEveryTenNonEmptySnapshotsWithOnlyClosedUtterances) {
     start();
     for (int i = 1; i <= 9; ++i) {

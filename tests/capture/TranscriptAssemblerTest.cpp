@@ -225,6 +225,37 @@ TEST(TranscriptAssemblerTest, SpliceReplacesOnlyTheRevisedLine) {
     EXPECT_EQ(splice("We met the team.", "", "more"), std::nullopt);
 }
 
+TEST(TranscriptAssemblerTest, LongLineRevisedFarBackWhileGrowingIsTheSameLineReplacedInPlace) {
+    QStringList words;
+    for (int i = 0; i < 100; ++i)
+        words << QStringLiteral("word%1").arg(i % 37);
+    const QString before = words.mid(0, 80).join(u' ');
+    words[3] = "problem us";
+    words[10] = "Word10,";
+    words.removeAt(30);
+    const QString after = words.mid(0, 85).join(u' ');
+    EXPECT_TRUE(sameLine(before, after));
+    EXPECT_EQ(splice("Hi. " + before, before, after), "Hi. " + after);
+    // A grown and revised line whose growth says again a phrase of its start is not scrolled back.
+    EXPECT_EQ(splice("Hi. Version requirement, back we demo. Cache monitoring if version",
+                     "Version requirement, back we demo. Cache monitoring if version",
+                     "the requirement, back we demo. Cache monitoring if version requirement back"),
+              "Hi. the requirement, back we demo. Cache monitoring if version requirement back");
+}
+
+TEST(TranscriptAssemblerTest, NextSentenceStartingWithTheLastWordIsToldFromAScroll) {
+    using TranscriptAssembler::startsNextSentence;
+    EXPECT_TRUE(startsNextSentence("We really should thanks.", "Thanks maybe today"));
+    EXPECT_TRUE(startsNextSentence("to let's expensive", "Expensive copy maybe"));
+    EXPECT_TRUE(startsNextSentence("is it done? Done.", "done we are"));
+    // The same text scrolled on keeps the word as it was.
+    EXPECT_FALSE(startsNextSentence("we should go and say thanks.", "thanks. Maybe today"));
+    EXPECT_FALSE(startsNextSentence("the team and the", "the release"));
+    // A line that starts as before, and a line of one word, are that line.
+    EXPECT_FALSE(startsNextSentence("the plan and the", "The plan and the people."));
+    EXPECT_FALSE(startsNextSentence("thanks", "Thanks everyone"));
+}
+
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
 // form and its index stay right for the merges that follow.
 TEST(TranscriptAssemblerTest, AccumulatedTextReplacesItsEndAndStillMergesByTheRules) {
