@@ -1,4 +1,5 @@
 #include "app/ReplayCommand.h"
+#include "app/SummarizeCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
@@ -23,6 +24,10 @@ int main(int argc, char* argv[]) {
         QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
         return velmora::ReplayCommand::run(arguments.mid(1));
     }
+    if (arguments.value(1) == QLatin1String("summarize")) {
+        QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
+        return velmora::SummarizeCommand::run(arguments.mid(1));
+    }
     if (arguments.value(1) == QLatin1String("probe"))
         return velmora::BrowserProbe::command(arguments.mid(2));
     if (arguments.contains(QLatin1String("--headless")))
@@ -45,6 +50,9 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(QStringLiteral("replay"),
                                  QStringLiteral("velmora replay SNAPSHOTS.jsonl --output-dir DIR: "
                                                 "write a transcript from recorded caption snapshots."));
+    parser.addPositionalArgument(QStringLiteral("summarize"),
+                                 QStringLiteral("velmora summarize TRANSCRIPT [--engine E]: write "
+                                                "the meeting's summary beside its transcript."));
     parser.addPositionalArgument(QStringLiteral("probe"),
                                  QStringLiteral("velmora probe [--json]: what Velmora sees in the "
                                                 "running browsers right now."));

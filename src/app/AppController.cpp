@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 
 #include "app/AppState.h"
+#include "app/MeetingSummarizer.h"
 #include "app/NotificationService.h"
 #include "app/OutputDirectoryProvider.h"
 #include "capture/Logging.h"
@@ -47,7 +48,10 @@ std::optional<QString> createDirectory(const QString& path) {
 } // namespace
 
 AppController::AppController(AppControllerServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), appState_(services_.appState) {}
+    : QObject(parent), services_(std::move(services)), appState_(services_.appState),
+      summarizer_(std::make_unique<MeetingSummarizer>(appState_, services_.history,
+                                                      services_.summaryService,
+                                                      [this] { refreshMeetingList(); })) {}
 
 AppController::~AppController() {
     for (auto* task : {&captureTask_, &cooldownTask_, &permissionCheckTask_, &durationTimer_}) {
@@ -597,6 +601,7 @@ void AppController::finalizeMeetingRecord() {
 
 QCoro::Task<> AppController::shutdown() {
     services_.history.stopWatching();
+    summarizer_->cancelAll();
     for (auto* task : {&durationTimer_, &permissionCheckTask_}) {
         if (auto token = std::exchange(*task, std::nullopt))
             token->cancel();
@@ -621,6 +626,11 @@ QCoro::Task<> AppController::shutdown() {
         }
     }
     resetCaptureState(false);
+}
+
+void AppController::summarizeMeeting(const MeetingRecord& record,
+                                     const std::optional<QString>& notes) {
+    summarizer_->summarizeMeeting(record, notes);
 }
 
 void AppController::deleteMeeting(const MeetingRecord& record) {

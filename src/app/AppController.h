@@ -22,6 +22,7 @@ namespace velmora {
 class BrowserCaptionScanner;
 class CaptionReader;
 class CaptionSourceMonitor;
+class MeetingSummarizer;
 class SessionCoordinator;
 
 // The centre of the application: turns "captions appeared" from the desktop monitors and the
@@ -49,6 +50,8 @@ public:
     // Finalises the current (else pending) transcript and its record; called once at exit.
     QCoro::Task<> shutdown();
     void deleteMeeting(const MeetingRecord& record);
+    // Writes the meeting's summary in the background; AppState names the meeting meanwhile.
+    void summarizeMeeting(const MeetingRecord& record, const std::optional<QString>& notes);
 
     bool isMonitoring() const { return !monitors_.empty(); }
     bool hasPendingWriter() const { return pendingWriter_ != nullptr; }
@@ -111,6 +114,7 @@ private:
     std::optional<CaptionSource> currentSource_;
     std::optional<CancelToken> durationTimer_;
     bool hasRequestedNotificationPermission_ = false;
+    std::unique_ptr<MeetingSummarizer> summarizer_;
 };
 
 } // namespace velmora

@@ -10,6 +10,7 @@
 #include "fakes/FakeTranscriptWriter.h"
 #include "fakes/LogCapture.h"
 #include "fakes/QtPrinters.h"
+#include "fakes/ScriptedSummaryService.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 
@@ -47,6 +48,7 @@ protected:
     AppState state;
     QList<std::shared_ptr<FakeTranscriptWriter>> writers;
     bool failNextCreation = false;
+    std::shared_ptr<ScriptedSummaryService> summaries = std::make_shared<ScriptedSummaryService>(scheduler);
     std::unique_ptr<AppController> controller;
 
     FakeNode::Ptr zoomWindow;
@@ -64,6 +66,7 @@ protected:
             writers.append(writer);
             return writer;
         };
+        services.summaryService = summaries;
         controller = std::make_unique<AppController>(services);
         ax.addRunning(QStringLiteral("zoom"), zoomPid);
         zoomWindow = ax.app(zoomPid)->add(FakeNode::make(AXRole::window));
@@ -351,3 +354,17 @@ TEST_F(AppControllerTest, LiveEntriesAndLineCountFollowTheSnapshots) {
 }
 
 } // namespace
+
+TEST_F(AppControllerTest, ShutdownCancelsARunningSummary) {
+    initialize();
+    MeetingRecord record;
+    record.id = QUuid::createUuid();
+    record.transcriptPath = dir.filePath(QStringLiteral("out/meeting.md"));
+    history.stored = {record};
+    controller->summarizeMeeting(record, std::nullopt);
+    EXPECT_EQ(state.summaryGeneratingMeetingID(), record.id);
+    controller->shutdown();
+    scheduler.advance(1min);
+    EXPECT_EQ(summaries->cancelled, 1);
+    EXPECT_EQ(history.stored, QList<MeetingRecord>{record});
+}

@@ -4,6 +4,7 @@
 #include "app/FormatSettingsManager.h"
 #include "app/NotificationManager.h"
 #include "app/OutputDirectoryManager.h"
+#include "app/SummarySettingsManager.h"
 #include "app/ZoomManager.h"
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
@@ -13,6 +14,7 @@
 #include "platform/linux/LinuxNotificationCenter.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
+#include "summary/ConfiguredSummaryService.h"
 
 namespace velmora {
 
@@ -36,9 +38,15 @@ CompositionRoot::CompositionRoot(std::optional<QString> outputDirectory)
     history_ = std::make_unique<MeetingHistoryManager>(outputDirectory_->outputDirectory());
     appState_ = std::make_unique<AppState>();
     appState_->configureZoom(zoom_.get());
-    controller_ = std::make_unique<AppController>(AppControllerServices{
-        *appState_, *outputDirectory_, *formatSettings_, *notifications_, *history_, *clock_,
-        *accessibility_, accessibility_->queue(), *scheduler_, *pidCache_, *browserCache_});
+    AppControllerServices services{*appState_, *outputDirectory_, *formatSettings_, *notifications_,
+                                   *history_, *clock_, *accessibility_, accessibility_->queue(),
+                                   *scheduler_, *pidCache_, *browserCache_};
+    const SummarySettingsManager summarySettings(settings_);
+    services.summaryService = std::make_shared<ConfiguredSummaryService>(
+        summarySettings.engine(),
+        ConfiguredSummaryService::serverModels(summarySettings.modelServerURL(),
+                                               summarySettings.modelName(), *scheduler_));
+    controller_ = std::make_unique<AppController>(std::move(services));
 }
 
 // Members go in reverse order: the controller first, the accessibility thread near the end.
