@@ -201,9 +201,16 @@ QStringList KeyPhraseExtractor::topics(const QList<SpokenSentence>& sentences,
             break;
         if (chosen.size() >= minTopics && candidate.score < ranked.first().score * 0.2)
             break;
-        // A phrase inside a chosen one (or holding one) says the same topic again.
+        // A phrase inside a chosen one (or holding one, or sharing two of its words, or one
+        // word of three) says the same topic again.
         const bool overlaps = std::any_of(chosen.begin(), chosen.end(), [&](const Candidate* other) {
-            return containsPhrase(other->key, candidate.key) || containsPhrase(candidate.key, other->key);
+            if (containsPhrase(other->key, candidate.key) || containsPhrase(candidate.key, other->key))
+                return true;
+            const QStringList mine = candidate.key.split(u' ');
+            const QStringList theirs = other->key.split(u' ');
+            const auto shared = std::count_if(mine.begin(), mine.end(),
+                                              [&](const QString& word) { return theirs.contains(word); });
+            return shared >= 2 || (shared >= 1 && std::max(mine.size(), theirs.size()) >= 3);
         });
         if (!overlaps)
             chosen.append(&candidate);
