@@ -1,7 +1,7 @@
 #include "app/MeetingSummarizer.h"
 
 #include "app/AppState.h"
-#include "capture/Logging.h"
+#include "app/Logging.h"
 #include "library/MeetingHistoryProvider.h"
 #include "summary/LanguageModelError.h"
 

@@ -1,7 +1,7 @@
 #include "app/NotificationDelegate.h"
 
 #include "app/FileRevealer.h"
-#include "capture/Logging.h"
+#include "app/Logging.h"
 
 namespace velmora {
 

@@ -1,7 +1,7 @@
 #include "app/NotificationManager.h"
 
+#include "app/Logging.h"
 #include "app/NotificationError.h"
-#include "capture/Logging.h"
 
 #include <QFileInfo>
 #include <QUuid>

@@ -1,6 +1,6 @@
 #include "app/OutputDirectoryManager.h"
 
-#include "capture/Logging.h"
+#include "app/Logging.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "library/MeetingHistoryManager.h"
 
-#include "capture/Logging.h"
 #include "capture/SerialQueue.h"
+#include "library/Logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "library/MeetingNotesManager.h"
 
-#include "capture/Logging.h"
+#include "library/Logging.h"
 
 #include <QDir>
 #include <QFile>

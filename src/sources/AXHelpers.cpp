@@ -1,7 +1,7 @@
 #include "sources/AXHelpers.h"
 
-#include "capture/Logging.h"
 #include "sources/AXNames.h"
+#include "sources/Logging.h"
 
 namespace velmora::AXHelpers {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptionPollingReader.h"
 #include "sources/BrowserCaptionTarget.h"
+#include "sources/CaptionPollingReader.h"
 
 namespace velmora {
 

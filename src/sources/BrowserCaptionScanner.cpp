@@ -1,9 +1,9 @@
 #include "sources/BrowserCaptionScanner.h"
 
-#include "capture/Logging.h"
 #include "capture/SerialExecutor.h"
 #include "sources/Accessibility.h"
 #include "sources/BrowserProcessCache.h"
+#include "sources/Logging.h"
 
 namespace velmora {
 

@@ -2,10 +2,10 @@
 
 #include "capture/CancelToken.h"
 #include "capture/CaptionSource.h"
-#include "capture/ReaderEnvironment.h"
 #include "capture/Scheduler.h"
 #include "sources/BrowserCaptionTarget.h"
 #include "sources/BrowserProcess.h"
+#include "sources/ReaderEnvironment.h"
 
 #include <QCoroTask>
 #include <QHash>

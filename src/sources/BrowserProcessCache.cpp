@@ -1,8 +1,8 @@
 #include "sources/BrowserProcessCache.h"
 
-#include "capture/Logging.h"
-#include "sources/AXHelpers.h"
 #include "sources/ApplicationIdentifiers.h"
+#include "sources/AXHelpers.h"
+#include "sources/Logging.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "sources/BrowserZoomCaptionReader.h"
 
 #include "capture/Clock.h"
-#include "capture/Logging.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
+#include "sources/Logging.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
 #include "sources/NativeAppCaptionMonitor.h"
 
-#include "capture/Logging.h"
+#include "sources/Logging.h"
 
 namespace velmora {
 

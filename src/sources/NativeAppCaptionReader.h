@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptionPollingReader.h"
 #include "capture/CaptionSource.h"
+#include "sources/CaptionPollingReader.h"
 #include "sources/PIDCache.h"
 #include "sources/SpeakerFirstSeenLog.h"
 

@@ -1,9 +1,9 @@
 #include "sources/NativeAppMonitorConfig.h"
 
-#include "capture/Logging.h"
+#include "sources/ApplicationIdentifiers.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
-#include "sources/ApplicationIdentifiers.h"
+#include "sources/Logging.h"
 #include "sources/TeamsCaptionReader.h"
 #include "sources/ZoomCaptionReader.h"
 

@@ -1,9 +1,9 @@
 #include "sources/ZoomCaptionReader.h"
 
-#include "capture/Logging.h"
+#include "sources/ApplicationIdentifiers.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
-#include "sources/ApplicationIdentifiers.h"
+#include "sources/Logging.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
 #include "summary/ConfiguredSummaryService.h"
 
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/ModelSummaryService.h"
 #include "summary/OpenAICompatibleModel.h"
 #include "summary/PreparedTranscript.h"

@@ -1,6 +1,6 @@
 #include "summary/ExtractiveSummaryService.h"
 
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/ExtractiveSummarizer.h"
 #include "summary/PreparedTranscript.h"
 #include "summary/SummaryFile.h"

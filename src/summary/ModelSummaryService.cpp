@@ -1,6 +1,6 @@
 #include "summary/ModelSummaryService.h"
 
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/LanguageModelError.h"
 #include "summary/PreparedTranscript.h"
 #include "summary/SummaryFile.h"

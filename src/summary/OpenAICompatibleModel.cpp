@@ -1,6 +1,6 @@
 #include "summary/OpenAICompatibleModel.h"
 
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "capture/Scheduler.h"
 #include "summary/SummarySchema.h"
 

@@ -1,7 +1,7 @@
 #include "summary/PreparedTranscript.h"
 
 #include "capture/FileError.h"
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/TranscriptPreparation.h"
 
 #include <QDir>

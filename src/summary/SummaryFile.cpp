@@ -1,7 +1,7 @@
 #include "summary/SummaryFile.h"
 
 #include "capture/FileError.h"
-#include "capture/Logging.h"
+#include "summary/Logging.h"
 #include "summary/MeetingSummary.h"
 #include "summary/SummaryMarkdownParser.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "capture/ReaderEnvironment.h"
 #include "fakes/CaptionCollector.h"
 #include "fakes/ManualClock.h"
 #include "fakes/ManualScheduler.h"
 #include "harness/BrowserSession.h"
+#include "sources/ReaderEnvironment.h"
 
 #include <gtest/gtest.h>
 

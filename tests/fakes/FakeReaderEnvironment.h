@@ -1,10 +1,10 @@
 #pragma once
 
-#include "capture/ReaderEnvironment.h"
 #include "fakes/FakeAccessibility.h"
 #include "fakes/ImmediateExecutor.h"
 #include "fakes/ManualClock.h"
 #include "fakes/ManualScheduler.h"
+#include "sources/ReaderEnvironment.h"
 
 namespace velmora {
 

@@ -3,7 +3,6 @@
 #include "summary/SummaryFile.h"
 #include "summary/SummarySchema.h"
 
-#include "capture/Logging.h"
 #include "fakes/AwaitTask.h"
 #include "fakes/LocalModelServer.h"
 #include "fakes/LogCapture.h"

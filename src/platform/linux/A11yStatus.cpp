@@ -1,6 +1,6 @@
 #include "platform/linux/A11yStatus.h"
 
-#include "capture/Logging.h"
+#include "platform/linux/Logging.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,9 +1,9 @@
 #include "platform/linux/AtspiAccessibility.h"
 
-#include "capture/Logging.h"
 #include "platform/linux/A11yStatus.h"
 #include "platform/linux/AtspiTree.h"
 #include "platform/linux/AtspiWebSearch.h"
+#include "platform/linux/Logging.h"
 #include "sources/AXHelpers.h"
 #include "sources/AXNames.h"
 

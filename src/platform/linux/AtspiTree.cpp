@@ -1,7 +1,7 @@
 #include "platform/linux/AtspiTree.h"
 
-#include "capture/Logging.h"
 #include "platform/linux/AtspiRoles.h"
+#include "platform/linux/Logging.h"
 #include "sources/AXNames.h"
 
 #include <QDBusConnection>

@@ -1,8 +1,9 @@
 #include "platform/linux/HeadlessCommand.h"
 
+#include "app/CompositionRoot.h"
 #include "capture/CaptionSource.h"
 #include "platform/linux/A11yStatus.h"
-#include "platform/linux/CompositionRoot.h"
+#include "platform/linux/LinuxPlatform.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -86,7 +87,8 @@ int HeadlessCommand::run(const QStringList& arguments) {
     if (parser.isSet(QStringLiteral("output-dir")))
         outputDirectory = parser.value(QStringLiteral("output-dir"));
 
-    CompositionRoot root(outputDirectory);
+    LinuxPlatform platform;
+    CompositionRoot root(platform.platform(), outputDirectory);
     AppState& state = root.appState();
     AppController& controller = root.controller();
     QObject::connect(&state, &AppState::captureStateChanged, &state,

@@ -1,6 +1,6 @@
 #include "platform/linux/LinuxFileRevealer.h"
 
-#include "capture/Logging.h"
+#include "app/Logging.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,4 +1,4 @@
-#include "platform/linux/CompositionRoot.h"
+#include "app/CompositionRoot.h"
 
 #include "app/FixedOutputDirectory.h"
 #include "app/FormatSettingsManager.h"
@@ -9,38 +9,35 @@
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
 #include "library/MeetingHistoryManager.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/LinuxFileRevealer.h"
-#include "platform/linux/LinuxNotificationCenter.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 #include "summary/ConfiguredSummaryService.h"
 
 namespace velmora {
 
-CompositionRoot::CompositionRoot(std::optional<QString> outputDirectory)
-    // ~/.config/velmora/velmora.conf
-    : settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("velmora"),
+CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outputDirectory)
+    : platform_(platform),
+      // ~/.config/velmora/velmora.conf
+      settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("velmora"),
                 QStringLiteral("velmora")),
       scheduler_(std::make_unique<QtScheduler>()), clock_(std::make_unique<SystemClock>()),
-      accessibility_(std::make_unique<AtspiAccessibility>()),
-      pidCache_(std::make_unique<PIDCache>(*accessibility_, *clock_)),
-      browserCache_(std::make_unique<BrowserProcessCache>(*accessibility_, *clock_)) {
+      pidCache_(std::make_unique<PIDCache>(platform_.accessibility, *clock_)),
+      browserCache_(std::make_unique<BrowserProcessCache>(platform_.accessibility, *clock_)) {
     if (outputDirectory)
         outputDirectory_ = std::make_unique<FixedOutputDirectory>(*outputDirectory);
     else
         outputDirectory_ = std::make_unique<OutputDirectoryManager>(settings_);
     formatSettings_ = std::make_unique<FormatSettingsManager>(settings_);
     zoom_ = std::make_unique<ZoomManager>(settings_);
-    notificationCenter_ = std::make_unique<LinuxNotificationCenter>();
-    fileRevealer_ = std::make_unique<LinuxFileRevealer>();
-    notifications_ = std::make_unique<NotificationManager>(*notificationCenter_, *fileRevealer_);
+    notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
+                                                           platform_.fileRevealer);
     history_ = std::make_unique<MeetingHistoryManager>(outputDirectory_->outputDirectory());
     appState_ = std::make_unique<AppState>();
     appState_->configureZoom(zoom_.get());
     AppControllerServices services{*appState_, *outputDirectory_, *formatSettings_, *notifications_,
-                                   *history_, *clock_, *accessibility_, accessibility_->queue(),
-                                   *scheduler_, *pidCache_, *browserCache_};
+                                   *history_, *clock_, platform_.accessibility,
+                                   platform_.accessibilityQueue, *scheduler_, *pidCache_,
+                                   *browserCache_};
     const SummarySettingsManager summarySettings(settings_);
     services.summaryService = std::make_shared<ConfiguredSummaryService>(
         summarySettings.engine(),
@@ -49,7 +46,7 @@ CompositionRoot::CompositionRoot(std::optional<QString> outputDirectory)
     controller_ = std::make_unique<AppController>(std::move(services));
 }
 
-// Members go in reverse order: the controller first, the accessibility thread near the end.
+// Members go in reverse order: the controller first. The platform outlives the root.
 CompositionRoot::~CompositionRoot() = default;
 
 } // namespace velmora

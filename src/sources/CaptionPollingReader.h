@@ -1,10 +1,10 @@
 #pragma once
 
-#include "capture/AXPollResult.h"
 #include "capture/CancelToken.h"
 #include "capture/CaptionReader.h"
-#include "capture/ReaderEnvironment.h"
 #include "capture/Scheduler.h"
+#include "sources/AXPollResult.h"
+#include "sources/ReaderEnvironment.h"
 
 #include <QLoggingCategory>
 

@@ -2,6 +2,7 @@
 
 #include "app/AppController.h"
 #include "app/AppState.h"
+#include "app/Platform.h"
 
 #include <QSettings>
 
@@ -10,11 +11,8 @@
 
 namespace velmora {
 
-class AtspiAccessibility;
 class BrowserProcessCache;
 class FormatSettingsManager;
-class LinuxFileRevealer;
-class LinuxNotificationCenter;
 class MeetingHistoryManager;
 class NotificationManager;
 class OutputDirectoryProvider;
@@ -24,31 +22,30 @@ class SystemClock;
 class ZoomManager;
 
 // Creates every long-lived object of the application once, on the platform's services, and
-// hands them to their users. The tray application and `velmora --headless` share it.
+// hands them to their users. The tray application and `velmora --headless` share it; tests can
+// build it on fake platforms.
 class CompositionRoot {
 public:
     // `outputDirectory` overrides the configured folder for this run.
-    explicit CompositionRoot(std::optional<QString> outputDirectory = std::nullopt);
+    explicit CompositionRoot(Platform platform,
+                             std::optional<QString> outputDirectory = std::nullopt);
     ~CompositionRoot();
 
     AppState& appState() { return *appState_; }
     AppController& controller() { return *controller_; }
-    AtspiAccessibility& accessibility() { return *accessibility_; }
     OutputDirectoryProvider& outputDirectory() { return *outputDirectory_; }
     QSettings& settings() { return settings_; }
 
 private:
+    Platform platform_;
     QSettings settings_;
     std::unique_ptr<QtScheduler> scheduler_;
     std::unique_ptr<SystemClock> clock_;
-    std::unique_ptr<AtspiAccessibility> accessibility_;
     std::unique_ptr<PIDCache> pidCache_;
     std::unique_ptr<BrowserProcessCache> browserCache_;
     std::unique_ptr<OutputDirectoryProvider> outputDirectory_;
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
-    std::unique_ptr<LinuxNotificationCenter> notificationCenter_;
-    std::unique_ptr<LinuxFileRevealer> fileRevealer_;
     std::unique_ptr<NotificationManager> notifications_;
     std::unique_ptr<MeetingHistoryManager> history_;
     std::unique_ptr<AppState> appState_;

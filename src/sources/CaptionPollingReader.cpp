@@ -1,4 +1,4 @@
-#include "capture/CaptionPollingReader.h"
+#include "sources/CaptionPollingReader.h"
 
 #include "capture/SerialExecutor.h"
 #include "capture/VelmoraError.h"

@@ -1,5 +1,4 @@
-#include "capture/CaptionPollingReader.h"
-#include "capture/Logging.h"
+#include "sources/CaptionPollingReader.h"
 #include "capture/VelmoraError.h"
 #include "fakes/FakeAccessibility.h"
 #include "fakes/ImmediateExecutor.h"
@@ -7,6 +6,7 @@
 #include "fakes/ManualScheduler.h"
 #include "fakes/ReaderTestBench.h"
 #include "sources/AXHelpers.h"
+#include "sources/Logging.h"
 
 #include <QCoroTask>
 #include <gtest/gtest.h>

@@ -1,0 +1,5 @@
+#include "app/Logging.h"
+
+Q_LOGGING_CATEGORY(lcApp, "velmora.app")
+Q_LOGGING_CATEGORY(lcNotification, "velmora.notification")
+Q_LOGGING_CATEGORY(lcOutputDir, "velmora.output-dir")

@@ -1,0 +1,3 @@
+#include "platform/linux/Logging.h"
+
+Q_LOGGING_CATEGORY(lcAtspi, "velmora.atspi")
