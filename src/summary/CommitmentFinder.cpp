@@ -24,8 +24,7 @@ const Pattern& leadingFiller() {
 const Pattern& firstPersonPromise() {
     static const Pattern p(
         QStringLiteral("^(?:i will|i'll|i’ll|i'm going to|i’m going to|i am going to|i am gonna|"
-                       "i'm gonna|i can take|i will take|i'll take|i'll handle|i'll own|"
-                       "i need to|i have to|i must)\\b\\s*(.*)$"),
+                       "i'm gonna|i can take|i will take|i'll take|i'll handle|i'll own)\\b\\s*(.*)$"),
         caseless);
     return p;
 }
@@ -38,7 +37,7 @@ const Pattern& emptyPromise() {
                        "stop sharing|hand (?:it )?(?:over|back)|pass (?:it )?(?:over|on|to)|"
                        "let (?:you|\\w+) (?:go|take|know)? ?(?:over|start)?$|start|say|admit|"
                        "keep (?:it|this) (?:short|brief)|go (?:first|next|ahead)|mute|unmute|"
-                       "drop off|try to be|just say|see\\b|jump off|leave it there)"),
+                       "drop off|drop for|try to be|just say|see\\b|jump off|leave it there)"),
         caseless);
     return p;
 }
@@ -48,6 +47,13 @@ const Pattern& laterPromise() {
     static const Pattern p(
         QStringLiteral("[,;:]\\s+((?:i will|i'll|i’ll|i'm going to|i’m going to|i am going to)\\s+\\w.*)$"),
         caseless);
+    return p;
+}
+
+// "I need to …" is a task of the speaker's, said less firmly than a promise: quoted as said.
+const Pattern& ownTask() {
+    static const Pattern p(QStringLiteral("^(?:i need to|i have to|i must|i should)\\s+(?!drop|go|leave|run|hop)\\w+\\s+\\w+"),
+                           caseless);
     return p;
 }
 
@@ -246,6 +252,8 @@ std::optional<CommitmentFinder::Found> CommitmentFinder::actionItem(int index) c
         return Found{index, 3 + (hasDeadline ? 2 : 0),
                      speaker + QStringLiteral(" will ") + asStatement(promise.captured(1))};
     }
+    if (ownTask().match(text).hasMatch() && !speaker.isEmpty())
+        return itemFor(speaker, text, 2);
     if (const auto later = laterPromise().match(text);
         later.hasMatch() && !speaker.isEmpty() && !emptyPromise().match(later.captured(1)).hasMatch())
         return itemFor(speaker, text, 3);

@@ -50,7 +50,7 @@ const QSet<QString>& stopWords() {
             "decision work working worked take taking took give giving gave come coming came keep "
             "start started starting try trying tried use using used put done doing way ways part "
             "same different thing everyone screen share sharing mute muted happy glad plan "
-            "next item items action today's two three four five six seven eight nine ten "
+            "team teams next item items action today's two three four five six seven eight nine ten "
             // Russian function words (most common)
             "и в во не что он на я с со как а то все она так его но да ты к у же вы за бы по "
             "только ее мне было вот от меня еще нет о из ему теперь когда даже ну вдруг ли если "
