@@ -2,23 +2,22 @@
 
 #include "app/AppState.h"
 #include "app/MeetingSummarizer.h"
-#include "app/NotificationService.h"
-#include "app/OutputDirectoryProvider.h"
 #include "app/Logging.h"
-#include "sources/ReaderEnvironment.h"
+#include "app/MeetingLibrary.h"
+#include "app/NotificationService.h"
 #include "capture/Scheduler.h"
 #include "capture/SessionCoordinator.h"
 #include "capture/VelmoraError.h"
-#include "library/MeetingHistoryProvider.h"
 #include "library/MeetingNotesManager.h"
 #include "sources/Accessibility.h"
 #include "sources/BrowserCaptionScanner.h"
-#include "sources/BrowserProcessCache.h"
 #include "sources/BrowserMeetCaptionReader.h"
+#include "sources/BrowserProcessCache.h"
 #include "sources/BrowserTeamsCaptionReader.h"
 #include "sources/BrowserZoomCaptionReader.h"
 #include "sources/NativeAppCaptionMonitor.h"
 #include "sources/NativeAppMonitorConfig.h"
+#include "sources/ReaderEnvironment.h"
 #include "sources/TeamsCaptionReader.h"
 #include "sources/ZoomCaptionReader.h"
 
@@ -45,19 +44,28 @@ std::optional<QString> createDirectory(const QString& path) {
     return std::nullopt;
 }
 
+void cancel(std::optional<CancelToken>& task) {
+    if (auto token = std::exchange(task, std::nullopt))
+        token->cancel();
+}
+
 } // namespace
 
 AppController::AppController(AppControllerServices services, QObject* parent)
     : QObject(parent), services_(std::move(services)), appState_(services_.appState),
-      summarizer_(std::make_unique<MeetingSummarizer>(appState_, services_.history,
-                                                      services_.summaryService,
-                                                      [this] { refreshMeetingList(); })) {}
+      summarizer_(std::make_unique<MeetingSummarizer>(
+          appState_, [library = &services_.library] { return library->history(); },
+          services_.summaryService, [this] { refreshMeetingList(); })) {
+    QPointer<AppController> self = this;
+    connect(&services_.library, &MeetingLibrary::recordsChanged, this, [self] {
+        if (self)
+            self->later([](AppController& controller) { controller.refreshMeetingList(); });
+    });
+}
 
 AppController::~AppController() {
-    for (auto* task : {&captureTask_, &cooldownTask_, &permissionCheckTask_, &durationTimer_}) {
-        if (*task)
-            (*task)->cancel();
-    }
+    for (auto* task : {&captureTask_, &cooldownTask_, &permissionCheckTask_, &durationTimer_})
+        cancel(*task);
     for (auto& monitor : monitors_)
         monitor->stopMonitoring();
     if (browserScanner_)
@@ -72,16 +80,31 @@ void AppController::later(std::function<void(AppController&)> work) {
     });
 }
 
+void AppController::setPhase(CapturePhase phase) {
+    // Nothing leaves shutdown.
+    if (phase_ != CapturePhase::shuttingDown)
+        phase_ = phase;
+}
+
+std::optional<CaptionSource> AppController::currentSource() const {
+    if ((phase_ == CapturePhase::starting || phase_ == CapturePhase::capturing) && meeting_)
+        return meeting_->source;
+    return std::nullopt;
+}
+
+std::optional<QUuid> AppController::currentLiveMeetingRecordID() const {
+    return meeting_ ? meeting_->recordId : std::nullopt;
+}
+
 // ---- start-up and monitoring ------------------------------------------------------------
 
 QCoro::Task<> AppController::initialize() {
+    if (refusesRequests())
+        co_return;
+    MeetingLibrary& library = services_.library;
+    library.refreshFolder();
     refreshMeetingList();
-    QPointer<AppController> self = this;
-    services_.history.setOnRecordsChanged([self] {
-        if (self)
-            self->later([](AppController& controller) { controller.refreshMeetingList(); });
-    });
-    services_.history.startWatching();
+    library.startWatching();
 
     if (!services_.accessibility.isProcessTrusted()) {
         qCCritical(lcApp, "Accessibility permission denied");
@@ -94,7 +117,7 @@ QCoro::Task<> AppController::initialize() {
     // Switches the running browsers' web accessibility on before the first scan.
     services_.browserCache.runningBrowsers();
 
-    const QString directory = services_.outputDirectory.outputDirectory();
+    const QString directory = library.folder();
     if (const auto failure = createDirectory(directory)) {
         appState_.setCaptureState(
             CaptureState::error(QStringLiteral("Failed to create output directory: ") + *failure));
@@ -117,7 +140,7 @@ void AppController::wireMonitor(CaptionSourceMonitor& monitor, CaptionSource sou
 }
 
 void AppController::startMonitoring() {
-    if (appState_.captureState().kind() == CaptureState::Kind::capturing)
+    if (refusesRequests() || phase_ == CapturePhase::capturing || isMonitoring())
         return;
     auto makeMonitor = [this](NativeAppMonitorConfig config, CaptionSource source) {
         auto monitor = std::make_unique<NativeAppCaptionMonitor>(
@@ -149,6 +172,8 @@ void AppController::startMonitoring() {
     monitors_ = std::move(monitors);
 
     startPermissionCheck();
+    if (phase_ == CapturePhase::idle)
+        setPhase(CapturePhase::monitoring);
     const auto kind = appState_.captureState().kind();
     if (kind != CaptureState::Kind::monitoring && kind != CaptureState::Kind::capturing &&
         kind != CaptureState::Kind::paused)
@@ -163,12 +188,11 @@ void AppController::stopMonitoring() {
     if (browserScanner_)
         browserScanner_->stopMonitoring();
     browserScanner_.reset();
-    if (auto task = std::exchange(permissionCheckTask_, std::nullopt))
-        task->cancel();
+    cancel(permissionCheckTask_);
 }
 
 void AppController::refreshMeetingList() {
-    const QList<MeetingRecord> records = services_.history.records();
+    const QList<MeetingRecord> records = services_.library.records();
     appState_.setVisibleMeetings(records);
     appState_.setTotalMeetingCount(records.size());
 }
@@ -201,73 +225,96 @@ std::shared_ptr<CaptionReader> AppController::createReader(CaptionSource source,
 }
 
 QCoro::Task<> AppController::startCapture(CaptionSource source, std::optional<qint32> browserPID) {
-    if (appState_.captureState().kind() == CaptureState::Kind::capturing)
+    if (refusesRequests())
+        co_return;
+    auto entry = transitions_.lock();
+    auto turn = co_await entry;
+    auto start = startCaptureLocked(source, browserPID);
+    co_await start;
+}
+
+QCoro::Task<> AppController::startCaptureLocked(CaptionSource source,
+                                                std::optional<qint32> browserPID) {
+    if (refusesRequests() || phase_ == CapturePhase::capturing)
         co_return;
     if (!hasRequestedNotificationPermission_) {
         hasRequestedNotificationPermission_ = true;
         auto request = services_.notifications.requestPermission();
         co_await request;
-        if (appState_.captureState().kind() == CaptureState::Kind::capturing)
+        // Checked again: the world may have moved on while the desktop answered.
+        if (refusesRequests() || phase_ == CapturePhase::capturing)
             co_return;
     }
     // The reader comes first: a request that cannot be served must not stop monitoring.
     std::shared_ptr<CaptionReader> reader = createReader(source, browserPID);
     if (!reader)
         co_return;
+    const bool resumes = phase_ == CapturePhase::cooldown && meeting_ && meeting_->source == source;
+    setPhase(CapturePhase::starting);
     stopMonitoring();
 
-    std::shared_ptr<TranscriptWriting> writer = handleSessionResume(source);
-    const bool resumed = writer != nullptr;
-    if (!resumed) {
-        auto finalizePending = finalizePendingWriter(source);
-        co_await finalizePending;
-        writer = services_.makeWriter(services_.outputDirectory.outputDirectory(), services_.clock,
-                                      CaptionSources::meetingTitle(source),
-                                      services_.formatSettings.formatters());
+    if (resumes) {
+        cancelCooldown();
+        meeting_->endTime.reset();
+        qCInfo(lcApp, "Resuming %s session with existing writer",
+               qUtf8Printable(CaptionSources::rawValue(source)));
+        appState_.setCurrentLiveMeetingID(meeting_->recordId);
+        if (appState_.captureState().kind() == CaptureState::Kind::monitoring)
+            appState_.setCaptureState(CaptureState::capturing());
+    } else {
+        if (auto previous = std::exchange(meeting_, std::nullopt)) {
+            qCInfo(lcApp, "Different source (%s vs pending %s), finalizing pending writer",
+                   qUtf8Printable(CaptionSources::rawValue(source)),
+                   qUtf8Printable(CaptionSources::rawValue(previous->source)));
+            cancelCooldown();
+            auto finalize = finalizeMeeting(std::move(*previous), Announce::quietly, nullptr,
+                                            "Pending writer finalize error: %s");
+            co_await finalize;
+        }
+        if (refusesRequests())
+            co_return;
+        auto open = openNewMeeting(source);
+        if (!co_await open)
+            co_return;
     }
-    currentWriter_ = writer;
-
-    QPointer<AppController> self = this;
-    auto coordinator = std::make_shared<SessionCoordinator>(
-        reader, writer, services_.clock, [self](const CaptionSnapshot& snapshot) {
+    coordinator_ = std::make_shared<SessionCoordinator>(
+        reader, meeting_->writer, services_.clock,
+        [self = QPointer<AppController>(this)](const CaptionSnapshot& snapshot) {
             if (!self)
                 return;
             self->appState_.setLineCount(self->appState_.lineCount() + snapshot.size());
             self->appState_.appendLiveEntries(snapshot);
         });
-    // The previous coordinator wrote into the resumed writer.
-    if (resumed && coordinator_)
-        coordinator->continueAfter(coordinator_->lastSnapshot());
-    coordinator_ = coordinator;
-    currentSource_ = source;
-
-    if (resumed) {
-        if (appState_.captureState().kind() == CaptureState::Kind::monitoring)
-            appState_.setCaptureState(CaptureState::capturing());
-    } else {
-        auto setup = setupNewSession(source, writer);
-        if (!co_await setup)
-            co_return;
-    }
+    // The previous session wrote into the resumed writer.
+    if (resumes)
+        coordinator_->continueAfter(meeting_->lastSnapshot);
+    setPhase(CapturePhase::capturing);
     startDurationTimer();
     qCInfo(lcApp, "Starting %s caption capture, output: %s",
-           qUtf8Printable(CaptionSources::rawValue(source)),
-           qUtf8Printable(services_.outputDirectory.outputDirectory()));
+           qUtf8Printable(CaptionSources::rawValue(source)), qUtf8Printable(services_.library.folder()));
     CancelToken token;
     captureTask_ = token;
-    runCapture(this, coordinator, source, token);
+    runCapture(this, coordinator_, source, token);
 }
 
-QCoro::Task<bool> AppController::setupNewSession(CaptionSource source,
-                                                 std::shared_ptr<TranscriptWriting> writer) {
+QCoro::Task<bool> AppController::openNewMeeting(CaptionSource source) {
+    MeetingLibrary& library = services_.library;
+    const QString folder = library.refreshFolder();
+    // The folder may have changed since start-up to one that does not exist yet.
+    if (const auto failure = createDirectory(folder)) {
+        qCCritical(lcApp, "Failed to create output directory: %s", qUtf8Printable(*failure));
+        failCapture(QString(), QStringLiteral("Failed to create output directory: ") + *failure);
+        co_return false;
+    }
+    auto writer = services_.makeWriter(folder, services_.clock, CaptionSources::meetingTitle(source),
+                                       services_.formatSettings.formatters());
+    meeting_ = PendingMeeting{writer, source, services_.clock.now(), {}, {}, {}, {}};
     appState_.startCapture();
-    const QDateTime now = services_.clock.now();
-    sessionStartTime_ = now;
     std::optional<QString> failure;
     std::optional<QString> expectedFilename;
     std::optional<QString> transcriptPath;
     try {
-        auto setStart = writer->setStartTimeIfNeeded(now);
+        auto setStart = writer->setStartTimeIfNeeded(meeting_->startTime);
         co_await setStart;
         auto create = writer->createMissingFiles();
         co_await create;
@@ -280,10 +327,14 @@ QCoro::Task<bool> AppController::setupNewSession(CaptionSource source,
     }
     if (failure) {
         qCCritical(lcApp, "Failed to create transcript file: %s", qUtf8Printable(*failure));
-        cleanupAfterCaptureFailure();
-        appState_.setCaptureState(
-            CaptureState::error(QStringLiteral("Failed to create transcript file: ") + *failure));
-        restartMonitoringAfterFailure();
+        failCapture(QString(), QStringLiteral("Failed to create transcript file: ") + *failure);
+        co_return false;
+    }
+    if (refusesRequests()) {
+        // The file exists but the application is quitting: it is closed without a record.
+        meeting_.reset();
+        auto finalize = finalizeWriter(writer, "Writer finalize error during shutdown: %s");
+        co_await finalize;
         co_return false;
     }
     appState_.setCaptionSourceName(CaptionSources::displayName(source));
@@ -291,12 +342,12 @@ QCoro::Task<bool> AppController::setupNewSession(CaptionSource source,
 
     MeetingRecord record;
     record.id = QUuid::createUuid();
-    record.date = sessionStartTime_.value_or(now);
+    record.date = meeting_->startTime;
     record.duration = 0;
     record.source = source;
     record.transcriptPath = transcriptPath;
-    services_.history.addRecord(record);
-    currentLiveMeetingRecordID_ = record.id;
+    meeting_->history = library.addRecord(record);
+    meeting_->recordId = record.id;
     appState_.setCurrentLiveMeetingID(record.id);
     refreshMeetingList();
     co_return true;
@@ -319,23 +370,53 @@ QCoro::Task<> AppController::runCapture(QPointer<AppController> self,
         failureLog = QStringLiteral("Unexpected error: ") + description;
         failureState = QStringLiteral("Unexpected error: ") + description;
     }
-    // A stopped capture is wound up by stopCapture itself.
+    // A stopped capture is wound up by whoever stopped it.
     if (!self || token.isCancelled())
         co_return;
+    auto ended = self->onSessionEnded(token, source, reason, failureLog, failureState);
+    co_await ended;
+}
+
+QCoro::Task<> AppController::onSessionEnded(CancelToken token, CaptionSource source,
+                                            std::optional<SessionStopReason> reason,
+                                            std::optional<QString> failureLog,
+                                            std::optional<QString> failureState) {
+    auto entry = transitions_.lock();
+    auto turn = co_await entry;
+    // Stopped, shut down or replaced while waiting for its turn.
+    if (token.isCancelled() || captureTask_ != token || refusesRequests())
+        co_return;
     if (failureLog) {
-        self->onCaptureFailed(*failureLog, *failureState);
+        // What the session wrote stays a complete transcript with its record's duration.
+        auto meeting = std::exchange(meeting_, std::nullopt);
+        if (meeting)
+            meeting->endTime = services_.clock.now();
+        failCapture(*failureLog, *failureState);
+        if (meeting) {
+            auto finalize = finalizeMeeting(std::move(*meeting), Announce::quietly,
+                                            "Writer finalized after a capture failure",
+                                            "Writer finalize error after a capture failure: %s");
+            co_await finalize;
+        }
         co_return;
     }
     qCInfo(lcApp, "Coordinator.start() returned .%s (%s)",
            qUtf8Printable(SessionStopReasons::rawValue(*reason)),
            qUtf8Printable(CaptionSources::rawValue(source)));
-    auto finish = self->finishCapture(source, *reason);
-    co_await finish;
+    enterCooldown(*reason);
 }
 
-void AppController::onCaptureFailed(const QString& logLine, const QString& stateMessage) {
-    qCCritical(lcApp, "%s", qUtf8Printable(logLine));
-    cleanupAfterCaptureFailure();
+void AppController::failCapture(const QString& logLine, const QString& stateMessage) {
+    if (!logLine.isEmpty())
+        qCCritical(lcApp, "%s", qUtf8Printable(logLine));
+    stopDurationTimer();
+    captureTask_.reset(); // its task has ended
+    coordinator_.reset();
+    cancelCooldown();
+    meeting_.reset();
+    appState_.setCurrentLiveMeetingID(std::nullopt);
+    clearLiveTranscript();
+    setPhase(CapturePhase::idle);
     appState_.setCaptureState(CaptureState::error(stateMessage));
     restartMonitoringAfterFailure();
 }
@@ -346,45 +427,26 @@ void AppController::restartMonitoringAfterFailure() {
     // the error readable for a moment.
     QPointer<AppController> self = this;
     services_.scheduler.schedule(monitorPollInterval, [self] {
-        if (self && !self->coordinator_)
+        if (self && self->phase_ == CapturePhase::idle)
             self->startMonitoring();
     });
 }
 
-void AppController::cleanupAfterCaptureFailure() {
-    if (auto timer = std::exchange(durationTimer_, std::nullopt))
-        timer->cancel();
-    resetCaptureState(false);
+void AppController::clearLiveTranscript() {
     appState_.setLiveTranscriptEntries({});
     appState_.setLiveTranscriptVersion(appState_.liveTranscriptVersion() + 1);
-}
-
-void AppController::resetCaptureState(bool preservePending) {
-    coordinator_.reset();
-    captureTask_.reset(); // dropped, not cancelled
-    currentWriter_.reset();
-    currentSource_.reset();
-    sessionStartTime_.reset();
-    if (auto task = std::exchange(cooldownTask_, std::nullopt))
-        task->cancel();
-    if (preservePending)
-        return;
-    pendingWriter_.reset();
-    pendingSource_.reset();
-    pendingStartTime_.reset();
-    currentLiveMeetingRecordID_.reset();
-    appState_.setCurrentLiveMeetingID(std::nullopt);
 }
 
 // ---- periodic tasks -----------------------------------------------------------------------
 
 void AppController::startDurationTimer() {
-    if (auto timer = std::exchange(durationTimer_, std::nullopt))
-        timer->cancel();
+    stopDurationTimer();
     CancelToken token;
     durationTimer_ = token;
     durationLoop(this, token);
 }
+
+void AppController::stopDurationTimer() { cancel(durationTimer_); }
 
 QCoro::Task<> AppController::durationLoop(QPointer<AppController> self, CancelToken token) {
     Scheduler& scheduler = self->services_.scheduler;
@@ -393,16 +455,13 @@ QCoro::Task<> AppController::durationLoop(QPointer<AppController> self, CancelTo
         co_await tick;
         if (token.isCancelled() || !self)
             co_return;
-        if (self->sessionStartTime_) {
-            const qint64 ms = self->sessionStartTime_->msecsTo(self->services_.clock.now());
-            self->appState_.setSessionDuration(double(ms) / 1000.0);
-        }
+        if (self->meeting_)
+            self->appState_.setSessionDuration(self->meeting_->durationAt(self->services_.clock.now()));
     }
 }
 
 void AppController::startPermissionCheck() {
-    if (auto task = std::exchange(permissionCheckTask_, std::nullopt))
-        task->cancel();
+    cancel(permissionCheckTask_);
     CancelToken token;
     permissionCheckTask_ = token;
     permissionLoop(this, token);
@@ -419,24 +478,23 @@ QCoro::Task<> AppController::permissionLoop(QPointer<AppController> self, Cancel
             continue;
         qCCritical(lcApp, "Accessibility permission revoked");
         self->stopMonitoring();
+        if (self->phase_ == CapturePhase::monitoring)
+            self->setPhase(CapturePhase::idle);
         self->appState_.setPermissionGranted(false);
         self->appState_.setCaptureState(CaptureState::error(permissionRevokedMessage));
         co_return;
     }
 }
 
-// ---- capture end, cooldown and resume -----------------------------------------------------
+// ---- capture end, cooldown and finalisation -----------------------------------------------
 
-QCoro::Task<> AppController::finishCapture(CaptionSource source, SessionStopReason reason) {
-    if (!coordinator_)
-        co_return;
-    if (auto timer = std::exchange(durationTimer_, std::nullopt))
-        timer->cancel();
-    pendingWriter_ = std::exchange(currentWriter_, nullptr);
-    pendingSource_ = currentSource_.value_or(source);
-    pendingStartTime_ = sessionStartTime_;
-    currentSource_.reset();
-    sessionStartTime_.reset();
+void AppController::enterCooldown(SessionStopReason reason) {
+    stopDurationTimer();
+    captureTask_.reset(); // its task has ended
+    meeting_->lastSnapshot = coordinator_->lastSnapshot();
+    meeting_->endTime = services_.clock.now();
+    coordinator_.reset();
+    setPhase(CapturePhase::cooldown);
     startCooldown();
     appState_.setCurrentLiveMeetingID(std::nullopt);
     if (appState_.captureState().isCapturingOrPaused())
@@ -447,66 +505,91 @@ QCoro::Task<> AppController::finishCapture(CaptionSource source, SessionStopReas
 }
 
 void AppController::startCooldown() {
-    if (auto task = std::exchange(cooldownTask_, std::nullopt))
-        task->cancel();
+    cancelCooldown();
     CancelToken token;
     cooldownTask_ = token;
     cooldownLoop(this, token);
 }
 
+void AppController::cancelCooldown() { cancel(cooldownTask_); }
+
 QCoro::Task<> AppController::cooldownLoop(QPointer<AppController> self, CancelToken token) {
     auto pause = self->services_.scheduler.sleep(cooldownDuration, token);
     if (!co_await pause || !self)
         co_return;
-    auto expire = self->expireCooldown();
+    auto expire = self->expireCooldown(token);
     co_await expire;
 }
 
-QCoro::Task<> AppController::expireCooldown() {
-    if (!pendingWriter_)
+QCoro::Task<> AppController::expireCooldown(CancelToken token) {
+    auto entry = transitions_.lock();
+    auto turn = co_await entry;
+    // Resumed, replaced, stopped or shut down while waiting for its turn.
+    if (token.isCancelled() || cooldownTask_ != token || phase_ != CapturePhase::cooldown || !meeting_)
         co_return;
-    auto writer = std::exchange(pendingWriter_, nullptr);
-    pendingSource_.reset();
-    pendingStartTime_.reset();
     cooldownTask_.reset(); // this is the running task: not cancelled
-    auto finalize = finalizeWriter(writer, "Writer finalize error on cooldown: %s");
+    setPhase(CapturePhase::finishing);
+    PendingMeeting meeting = std::move(*std::exchange(meeting_, std::nullopt));
+    auto finalize = finalizeMeeting(std::move(meeting), Announce::savedNotification,
+                                    "Cooldown expired, writer finalized",
+                                    "Writer finalize error on cooldown: %s");
+    co_await finalize;
+    setPhase(CapturePhase::monitoring);
+}
+
+QCoro::Task<> AppController::endSession() {
+    stopDurationTimer();
+    if (captureTask_)
+        captureTask_->cancel();
+    captureTask_.reset();
+    if (auto coordinator = std::exchange(coordinator_, nullptr)) {
+        auto stop = coordinator->stop();
+        co_await stop;
+        if (meeting_)
+            meeting_->lastSnapshot = coordinator->lastSnapshot();
+    }
+}
+
+QCoro::Task<> AppController::stopCapture() {
+    if (refusesRequests())
+        co_return;
+    auto entry = transitions_.lock();
+    auto turn = co_await entry;
+    if (refusesRequests())
+        co_return;
+    qCInfo(lcApp, "Stopping capture...");
+    setPhase(CapturePhase::finishing);
+    cancelCooldown();
+    auto end = endSession();
+    co_await end;
+    // A meeting still in its cooldown is finalised too: dropping it would leave its transcript
+    // unfinished and its record without a duration.
+    if (auto meeting = std::exchange(meeting_, std::nullopt)) {
+        auto finalize = finalizeMeeting(std::move(*meeting), Announce::savedNotification,
+                                        "Writer finalized (explicit stop)", "Writer finalize error: %s");
+        co_await finalize;
+    }
+    clearLiveTranscript();
+    if (appState_.captureState().isCapturingOrPaused())
+        appState_.setCaptureState(CaptureState::stopped());
+    qCInfo(lcApp, "Capture stopped");
+    setPhase(CapturePhase::monitoring);
+    if (appState_.permissionGranted())
+        startMonitoring();
+}
+
+QCoro::Task<> AppController::finalizeMeeting(PendingMeeting meeting, Announce announce,
+                                             const char* successLog, const char* errorLog) {
+    auto finalize = finalizeWriter(meeting.writer, errorLog);
     if (!co_await finalize)
         co_return;
-    qCInfo(lcApp, "Cooldown expired, writer finalized");
-    auto announce = announceSavedAndFinalizeRecord(writer);
-    co_await announce;
-}
-
-std::shared_ptr<TranscriptWriting> AppController::handleSessionResume(CaptionSource source) {
-    if (!pendingWriter_ || !pendingSource_ || *pendingSource_ != source)
-        return nullptr;
-    if (auto task = std::exchange(cooldownTask_, std::nullopt))
-        task->cancel();
-    auto writer = std::exchange(pendingWriter_, nullptr);
-    pendingSource_.reset();
-    sessionStartTime_ = std::exchange(pendingStartTime_, std::nullopt);
-    appState_.setCurrentLiveMeetingID(currentLiveMeetingRecordID_);
-    qCInfo(lcApp, "Resuming %s session with existing writer",
-           qUtf8Printable(CaptionSources::rawValue(source)));
-    return writer;
-}
-
-QCoro::Task<> AppController::finalizePendingWriter(CaptionSource newSource) {
-    if (!pendingWriter_)
-        co_return;
-    qCInfo(lcApp, "Different source (%s vs pending %s), finalizing pending writer",
-           qUtf8Printable(CaptionSources::rawValue(newSource)),
-           pendingSource_ ? qUtf8Printable(CaptionSources::rawValue(*pendingSource_)) : "nil");
-    if (auto task = std::exchange(cooldownTask_, std::nullopt))
-        task->cancel();
-    pendingSource_.reset();
-    pendingStartTime_.reset();
-    auto writer = pendingWriter_;
-    auto finalize = finalizeWriter(writer, "Pending writer finalize error: %s");
-    if (co_await finalize)
-        finalizeMeetingRecord();
-    if (pendingWriter_ == writer)
-        pendingWriter_.reset();
+    if (successLog)
+        qCInfo(lcApp, "%s", successLog);
+    // The record first, by the meeting's own id: a slow notification server must not leave it
+    // unfinished, nor let another meeting's record be finalised in its place.
+    finalizeMeetingRecord(meeting);
+    if (announce == Announce::savedNotification)
+        announceSaved(meeting);
 }
 
 QCoro::Task<bool> AppController::finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
@@ -523,76 +606,41 @@ QCoro::Task<bool> AppController::finalizeWriter(std::shared_ptr<TranscriptWritin
     co_return !failure;
 }
 
-QCoro::Task<> AppController::stopCapture() {
-    qCInfo(lcApp, "Stopping capture...");
-    if (auto timer = std::exchange(durationTimer_, std::nullopt))
-        timer->cancel();
-    if (captureTask_)
-        captureTask_->cancel();
-    if (auto coordinator = coordinator_) {
-        auto stop = coordinator->stop();
-        co_await stop;
-    }
-    // A writer still in its cooldown is finalised too: dropping it would leave its transcript
-    // unfinished and its record without a duration.
-    const char* errorLog = "Writer finalize error: %s";
-    std::shared_ptr<TranscriptWriting> writer = currentWriter_;
-    if (!writer && pendingWriter_) {
-        writer = pendingWriter_;
-        errorLog = "Pending writer finalize error: %s";
-    }
-    if (writer) {
-        auto finalize = finalizeWriter(writer, errorLog);
-        if (co_await finalize) {
-            qCInfo(lcApp, "Writer finalized (explicit stop)");
-            auto announce = announceSavedAndFinalizeRecord(writer);
-            co_await announce;
-        }
-    }
-    resetCaptureState(false);
-    appState_.setLiveTranscriptEntries({});
-    appState_.setLiveTranscriptVersion(appState_.liveTranscriptVersion() + 1);
-    if (appState_.captureState().isCapturingOrPaused())
-        appState_.setCaptureState(CaptureState::stopped());
-    qCInfo(lcApp, "Capture stopped");
-    startMonitoring();
-}
-
-QCoro::Task<> AppController::announceSavedAndFinalizeRecord(
-    std::shared_ptr<TranscriptWriting> writer) {
-    auto pathTask = writer->transcriptPath();
-    if (const auto path = co_await pathTask) {
-        auto show = services_.notifications.showTranscriptSaved(*path);
+void AppController::announceSaved(const PendingMeeting& meeting) {
+    // The notification server may be slow or hung: nothing waits for it.
+    [](NotificationService& notifications, std::shared_ptr<TranscriptWriting> writer) -> QCoro::Task<> {
+        auto pathTask = writer->transcriptPath();
+        const std::optional<QString> path = co_await pathTask;
+        if (!path)
+            co_return;
+        auto show = notifications.showTranscriptSaved(*path);
         co_await show;
-    }
-    finalizeMeetingRecord();
+    }(services_.notifications, meeting.writer);
 }
 
-void AppController::finalizeMeetingRecord() {
-    if (!currentLiveMeetingRecordID_)
+void AppController::finalizeMeetingRecord(const PendingMeeting& meeting) {
+    if (!meeting.recordId || !meeting.history)
         return;
-    const QUuid id = *currentLiveMeetingRecordID_;
-    const QList<MeetingRecord> records = services_.history.records();
+    const QUuid id = *meeting.recordId;
+    if (appState_.currentLiveMeetingID() == id)
+        appState_.setCurrentLiveMeetingID(std::nullopt);
+    const QList<MeetingRecord> records = meeting.history->records();
     const auto found = std::find_if(records.cbegin(), records.cend(),
                                     [&](const MeetingRecord& r) { return r.id == id; });
     if (found == records.cend()) {
         qCCritical(lcApp, "Could not find meeting record %s to finalize",
                    qUtf8Printable(id.toString(QUuid::WithoutBraces).toUpper()));
-        currentLiveMeetingRecordID_.reset();
-        appState_.setCurrentLiveMeetingID(std::nullopt);
         return;
     }
     MeetingRecord record = *found;
-    record.duration = appState_.sessionDuration();
+    record.duration = meeting.durationAt(services_.clock.now());
     if (!record.notesPath && record.transcriptPath) {
         const QString notes = MeetingNotesManager::notesPath(*record.transcriptPath);
         if (QFileInfo::exists(notes))
             record.notesPath = notes;
     }
-    services_.history.updateRecord(record);
+    services_.library.finaliseRecord(*meeting.history, record);
     appState_.setLastCompletedMeetingID(id);
-    appState_.setCurrentLiveMeetingID(std::nullopt);
-    currentLiveMeetingRecordID_.reset();
     refreshMeetingList();
     qCInfo(lcApp, "Meeting record finalized: %s, duration: %fs",
            qUtf8Printable(CaptionSources::rawValue(record.source)), record.duration);
@@ -600,32 +648,29 @@ void AppController::finalizeMeetingRecord() {
 }
 
 QCoro::Task<> AppController::shutdown() {
-    services_.history.stopWatching();
-    summarizer_->cancelAll();
-    for (auto* task : {&durationTimer_, &permissionCheckTask_}) {
-        if (auto token = std::exchange(*task, std::nullopt))
-            token->cancel();
+    // Wins over everything: requests waiting for their turn and later ones do nothing.
+    const bool first = !shuttingDown_;
+    shuttingDown_ = true;
+    if (first) {
+        services_.library.stopWatching();
+        summarizer_->cancelAll();
+        for (auto* task : {&durationTimer_, &permissionCheckTask_, &cooldownTask_})
+            cancel(*task);
+        stopMonitoring();
     }
-    // No capture may start while the transcripts are being closed.
-    stopMonitoring();
-    // Captions read since the last flush live only in the coordinator: end the session so
-    // they reach the file before it is finalised. The capture task must not start a cooldown.
-    if (currentWriter_ && coordinator_) {
-        if (captureTask_)
-            captureTask_->cancel();
-        auto coordinator = coordinator_;
-        auto stop = coordinator->stop();
-        co_await stop;
+    auto entry = transitions_.lock();
+    auto turn = co_await entry;
+    phase_ = CapturePhase::shuttingDown;
+    // Captions read since the last flush live only in the session: end it so they reach the
+    // file before it is finalised.
+    auto end = endSession();
+    co_await end;
+    if (auto meeting = std::exchange(meeting_, std::nullopt)) {
+        auto finalize = finalizeMeeting(std::move(*meeting), Announce::quietly,
+                                        "Writer finalized during shutdown",
+                                        "Writer finalize error during shutdown: %s");
+        co_await finalize;
     }
-    std::shared_ptr<TranscriptWriting> writer = currentWriter_ ? currentWriter_ : pendingWriter_;
-    if (writer) {
-        auto finalize = finalizeWriter(writer, "Writer finalize error during shutdown: %s");
-        if (co_await finalize) {
-            finalizeMeetingRecord();
-            qCInfo(lcApp, "Writer finalized during shutdown");
-        }
-    }
-    resetCaptureState(false);
 }
 
 void AppController::summarizeMeeting(const MeetingRecord& record,
@@ -634,7 +679,7 @@ void AppController::summarizeMeeting(const MeetingRecord& record,
 }
 
 void AppController::deleteMeeting(const MeetingRecord& record) {
-    services_.history.deleteRecord(record);
+    services_.library.deleteRecord(record);
     refreshMeetingList();
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/AppControllerServices.h"
+#include "app/CapturePhase.h"
+#include "app/PendingMeeting.h"
+#include "capture/AsyncMutex.h"
 #include "capture/CancelToken.h"
-#include "capture/Scheduler.h"
 #include "capture/CaptionSource.h"
+#include "capture/Scheduler.h"
 #include "capture/SessionStopReason.h"
 #include "library/MeetingRecord.h"
 
@@ -29,6 +32,12 @@ class SessionCoordinator;
 // browser scanner into a running capture, keeps a finished capture's writer open for a
 // 30-second cooldown so that a short interruption resumes the same meeting, finalises
 // transcripts and their meeting records, and keeps AppState in step. Main thread only.
+//
+// Transitions (start, stop, end of a session, end of a cooldown, shutdown) run one at a time
+// in the order they were asked for: each waits for the one in flight. When its turn comes a
+// request that no longer applies does nothing (a start while capturing, a cooldown end after
+// a resume). Shutdown wins: once asked for, every waiting or later request does nothing and no
+// meeting, writer or record is created.
 class AppController final : public QObject {
     Q_OBJECT
 public:
@@ -47,71 +56,86 @@ public:
     // Called by the monitor and scanner callbacks; `browserPID` is set for browser sources.
     QCoro::Task<> startCapture(CaptionSource source, std::optional<qint32> browserPID);
     QCoro::Task<> stopCapture();
-    // Finalises the current (else pending) transcript and its record; called once at exit.
+    // Finalises the open meeting and its record; called once at exit.
     QCoro::Task<> shutdown();
     void deleteMeeting(const MeetingRecord& record);
     // Writes the meeting's summary in the background; AppState names the meeting meanwhile.
     void summarizeMeeting(const MeetingRecord& record, const std::optional<QString>& notes);
 
+    CapturePhase phase() const { return phase_; }
     bool isMonitoring() const { return !monitors_.empty(); }
-    bool hasPendingWriter() const { return pendingWriter_ != nullptr; }
-    std::optional<CaptionSource> currentSource() const { return currentSource_; }
-    std::optional<QUuid> currentLiveMeetingRecordID() const { return currentLiveMeetingRecordID_; }
+    bool hasPendingWriter() const { return phase_ == CapturePhase::cooldown && meeting_; }
+    // The source of the capture running or being started.
+    std::optional<CaptionSource> currentSource() const;
+    std::optional<QUuid> currentLiveMeetingRecordID() const;
 
 signals:
     // A meeting's record received its duration: its transcript is complete on disk.
     void meetingFinalized(const velmora::MeetingRecord& record);
 
 private:
+    // What to do with the meeting once its transcript is complete.
+    enum class Announce { savedNotification, quietly };
+
     std::shared_ptr<CaptionReader> createReader(CaptionSource source, std::optional<qint32> browserPID);
-    QCoro::Task<bool> setupNewSession(CaptionSource source, std::shared_ptr<TranscriptWriting> writer);
+    QCoro::Task<> startCaptureLocked(CaptionSource source, std::optional<qint32> browserPID);
+    // Creates the transcript and its record as the open meeting; false when that failed.
+    QCoro::Task<bool> openNewMeeting(CaptionSource source);
     static QCoro::Task<> runCapture(QPointer<AppController> self,
                                     std::shared_ptr<SessionCoordinator> coordinator,
                                     CaptionSource source, CancelToken token);
-    void onCaptureFailed(const QString& logLine, const QString& stateMessage);
-    void cleanupAfterCaptureFailure();
+    QCoro::Task<> onSessionEnded(CancelToken token, CaptionSource source,
+                                 std::optional<SessionStopReason> reason,
+                                 std::optional<QString> failureLog, std::optional<QString> failureState);
+    void failCapture(const QString& logLine, const QString& stateMessage);
     void restartMonitoringAfterFailure();
-    void resetCaptureState(bool preservePending);
+    void clearLiveTranscript();
     void refreshMeetingList();
+    bool refusesRequests() const { return shuttingDown_; }
 
     void startDurationTimer();
+    void stopDurationTimer();
     void startPermissionCheck();
     static QCoro::Task<> durationLoop(QPointer<AppController> self, CancelToken token);
     static QCoro::Task<> permissionLoop(QPointer<AppController> self, CancelToken token);
 
-    // Capture end, cooldown and resume.
-    QCoro::Task<> finishCapture(CaptionSource source, SessionStopReason reason);
+    // Capture end, cooldown and finalisation.
+    void enterCooldown(SessionStopReason reason);
     void startCooldown();
+    void cancelCooldown();
     static QCoro::Task<> cooldownLoop(QPointer<AppController> self, CancelToken token);
-    QCoro::Task<> expireCooldown();
-    std::shared_ptr<TranscriptWriting> handleSessionResume(CaptionSource source);
-    QCoro::Task<> finalizePendingWriter(CaptionSource newSource);
+    QCoro::Task<> expireCooldown(CancelToken token);
+    // Ends the running session so that everything it read reaches the file.
+    QCoro::Task<> endSession();
+    // Finalises the meeting's transcript, then its record (by the meeting's own id and
+    // history), then announces it without waiting for the notification server.
+    QCoro::Task<> finalizeMeeting(PendingMeeting meeting, Announce announce, const char* successLog,
+                                  const char* errorLog);
     // Finalises a writer; true on success (failures are logged with `errorLog`).
     static QCoro::Task<bool> finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
                                             const char* errorLog);
-    // "Transcript Saved" for the writer's file (when it has one), then the record's duration.
-    QCoro::Task<> announceSavedAndFinalizeRecord(std::shared_ptr<TranscriptWriting> writer);
-    void finalizeMeetingRecord();
+    void finalizeMeetingRecord(const PendingMeeting& meeting);
+    void announceSaved(const PendingMeeting& meeting);
     void wireMonitor(CaptionSourceMonitor& monitor, CaptionSource source);
     // Runs `work` on the next turn of the main loop if the controller still exists.
     void later(std::function<void(AppController&)> work);
+    void setPhase(CapturePhase phase);
 
     AppControllerServices services_;
     AppState& appState_;
 
+    CapturePhase phase_ = CapturePhase::idle;
+    // Lets one transition through at a time.
+    AsyncMutex transitions_;
+    bool shuttingDown_ = false;
+
+    std::optional<PendingMeeting> meeting_;
     std::shared_ptr<SessionCoordinator> coordinator_;
     std::optional<CancelToken> captureTask_;
+    std::optional<CancelToken> cooldownTask_;
     std::vector<std::unique_ptr<CaptionSourceMonitor>> monitors_;
     std::shared_ptr<BrowserCaptionScanner> browserScanner_;
-    std::shared_ptr<TranscriptWriting> currentWriter_;
-    std::shared_ptr<TranscriptWriting> pendingWriter_;
-    std::optional<CaptionSource> pendingSource_;
-    std::optional<QDateTime> pendingStartTime_;
-    std::optional<CancelToken> cooldownTask_;
     std::optional<CancelToken> permissionCheckTask_;
-    std::optional<QUuid> currentLiveMeetingRecordID_;
-    std::optional<QDateTime> sessionStartTime_;
-    std::optional<CaptionSource> currentSource_;
     std::optional<CancelToken> durationTimer_;
     bool hasRequestedNotificationPermission_ = false;
     std::unique_ptr<MeetingSummarizer> summarizer_;

@@ -15,9 +15,8 @@ class Accessibility;
 class AppState;
 class BrowserProcessCache;
 class Clock;
-class MeetingHistoryProvider;
+class MeetingLibrary;
 class NotificationService;
-class OutputDirectoryProvider;
 class PIDCache;
 class Scheduler;
 class SerialExecutor;
@@ -30,10 +29,10 @@ struct AppControllerServices {
         const QList<std::shared_ptr<const TranscriptFormatter>>& formatters)>;
 
     AppState& appState;
-    OutputDirectoryProvider& outputDirectory;
     FormatSettingsProvider& formatSettings;
     NotificationService& notifications;
-    MeetingHistoryProvider& history;
+    // The output folder and its meeting history.
+    MeetingLibrary& library;
     const Clock& clock;
     Accessibility& accessibility;
     SerialExecutor& accessibilityQueue;

@@ -2,13 +2,13 @@
 
 #include "app/FixedOutputDirectory.h"
 #include "app/FormatSettingsManager.h"
+#include "app/MeetingLibrary.h"
 #include "app/NotificationManager.h"
 #include "app/OutputDirectoryManager.h"
 #include "app/SummarySettingsManager.h"
 #include "app/ZoomManager.h"
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
-#include "library/MeetingHistoryManager.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 #include "summary/ConfiguredSummaryService.h"
@@ -31,13 +31,12 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
     zoom_ = std::make_unique<ZoomManager>(settings_);
     notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
                                                            platform_.fileRevealer);
-    history_ = std::make_unique<MeetingHistoryManager>(outputDirectory_->outputDirectory());
+    library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
     appState_ = std::make_unique<AppState>();
     appState_->configureZoom(zoom_.get());
-    AppControllerServices services{*appState_, *outputDirectory_, *formatSettings_, *notifications_,
-                                   *history_, *clock_, platform_.accessibility,
-                                   platform_.accessibilityQueue, *scheduler_, *pidCache_,
-                                   *browserCache_};
+    AppControllerServices services{*appState_, *formatSettings_, *notifications_, *library_,
+                                   *clock_, platform_.accessibility, platform_.accessibilityQueue,
+                                   *scheduler_, *pidCache_, *browserCache_};
     const SummarySettingsManager summarySettings(settings_);
     services.summaryService = std::make_shared<ConfiguredSummaryService>(
         summarySettings.engine(),

@@ -13,7 +13,7 @@ namespace velmora {
 
 class BrowserProcessCache;
 class FormatSettingsManager;
-class MeetingHistoryManager;
+class MeetingLibrary;
 class NotificationManager;
 class OutputDirectoryProvider;
 class PIDCache;
@@ -34,6 +34,7 @@ public:
     AppState& appState() { return *appState_; }
     AppController& controller() { return *controller_; }
     OutputDirectoryProvider& outputDirectory() { return *outputDirectory_; }
+    MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
 
 private:
@@ -47,7 +48,7 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
-    std::unique_ptr<MeetingHistoryManager> history_;
+    std::unique_ptr<MeetingLibrary> library_;
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;
 };

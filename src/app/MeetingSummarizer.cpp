@@ -9,10 +9,10 @@
 
 namespace velmora {
 
-MeetingSummarizer::MeetingSummarizer(AppState& appState, MeetingHistoryProvider& history,
+MeetingSummarizer::MeetingSummarizer(AppState& appState, HistoryAccess history,
                                      std::shared_ptr<SummaryService> service,
                                      std::function<void()> refreshMeetings, QObject* parent)
-    : QObject(parent), appState_(appState), history_(history), service_(std::move(service)),
+    : QObject(parent), appState_(appState), history_(std::move(history)), service_(std::move(service)),
       refreshMeetings_(std::move(refreshMeetings)) {}
 
 MeetingSummarizer::~MeetingSummarizer() {
@@ -67,7 +67,8 @@ QCoro::Task<> MeetingSummarizer::run(QPointer<MeetingSummarizer> self,
 
 void MeetingSummarizer::storeSummaryPath(const QUuid& id, const GeneratedSummary& summary) {
     // The record as stored now: finalisation may have added its duration or notes meanwhile.
-    const QList<MeetingRecord> records = history_.records();
+    const std::shared_ptr<MeetingHistoryProvider> history = history_();
+    const QList<MeetingRecord> records = history ? history->records() : QList<MeetingRecord>();
     const auto current = std::find_if(records.begin(), records.end(),
                                       [&](const MeetingRecord& r) { return r.id == id; });
     if (current == records.end()) {
@@ -77,7 +78,7 @@ void MeetingSummarizer::storeSummaryPath(const QUuid& id, const GeneratedSummary
     }
     MeetingRecord updated = *current;
     updated.summaryPath = summary.path;
-    history_.updateRecord(updated);
+    history->updateRecord(updated);
     if (refreshMeetings_)
         refreshMeetings_();
     qCInfo(lcApp, "Summary generated: %s (%s)", qUtf8Printable(QFileInfo(summary.path).fileName()),

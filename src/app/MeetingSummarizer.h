@@ -24,7 +24,10 @@ class MeetingHistoryProvider;
 class MeetingSummarizer final : public QObject {
     Q_OBJECT
 public:
-    MeetingSummarizer(AppState& appState, MeetingHistoryProvider& history,
+    using HistoryAccess = std::function<std::shared_ptr<MeetingHistoryProvider>()>;
+
+    // `history` gives the history of the current output folder when a summary is done.
+    MeetingSummarizer(AppState& appState, HistoryAccess history,
                       std::shared_ptr<SummaryService> service, std::function<void()> refreshMeetings,
                       QObject* parent = nullptr);
     ~MeetingSummarizer() override;
@@ -41,7 +44,7 @@ private:
     void finish();
 
     AppState& appState_;
-    MeetingHistoryProvider& history_;
+    HistoryAccess history_;
     std::shared_ptr<SummaryService> service_;
     std::function<void()> refreshMeetings_;
     std::vector<CancelToken> tasks_;

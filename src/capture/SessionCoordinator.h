@@ -2,7 +2,7 @@
 
 #include "capture/CaptionReader.h"
 #include "capture/Clock.h"
-#include "capture/SessionCoordinating.h"
+#include "capture/SessionStopReason.h"
 #include "capture/SnapshotDiffer.h"
 #include "capture/TranscriptWriting.h"
 #include "capture/UtteranceAssembler.h"
@@ -22,8 +22,7 @@ namespace velmora {
 // reader's stream ends. Runs on the main thread: its state changes only between awaits, so
 // stop() interleaves with the session only where the session waits for the reader or the
 // writer. Serves one capture. Keep it in a shared_ptr (or alive until start() returns).
-class SessionCoordinator final : public SessionCoordinating,
-                                 public std::enable_shared_from_this<SessionCoordinator> {
+class SessionCoordinator final : public std::enable_shared_from_this<SessionCoordinator> {
 public:
     // Called on the main thread with every non-empty snapshot as read, before the next one.
     using EntriesCallback = std::function<void(const CaptionSnapshot&)>;
@@ -41,9 +40,13 @@ public:
     // The last non-empty snapshot this coordinator read (kept after the session ended).
     const CaptionSnapshot& lastSnapshot() const { return lastSnapshot_; }
 
-    QCoro::Task<SessionStopReason> start() override;
-    QCoro::Task<> stop() override;
-    bool isRunning() const override { return isRunning_; }
+    // Runs the whole session and returns when it is over, after the last entries have been
+    // handed to the writer. Throws VelmoraError::sessionAlreadyRunning, or the reader's error.
+    QCoro::Task<SessionStopReason> start();
+    // Ends a running session from outside; start() then returns sourceEnded. Returns once the
+    // session has ended; does nothing when no session runs.
+    QCoro::Task<> stop();
+    bool isRunning() const { return isRunning_; }
 
     // Entries that the writer refused at the final flush, when no later flush can retry them.
     qint64 unsavedEntryCount() const { return unsavedEntryCount_; }

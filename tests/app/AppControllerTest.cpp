@@ -1,19 +1,26 @@
 #include "app/AppController.h"
 
 #include "app/AppState.h"
-#include "app/FixedOutputDirectory.h"
+#include "app/MeetingLibrary.h"
 #include "capture/MarkdownFormatter.h"
 #include "capture/VelmoraError.h"
 #include "fakes/FakeMeetingHistory.h"
 #include "fakes/FakeNotificationService.h"
 #include "fakes/FakeReaderEnvironment.h"
 #include "fakes/FakeTranscriptWriter.h"
+#include "fakes/HeldCalls.h"
+#include "fakes/HoldableExecutor.h"
+#include "fakes/ImmediateExecutor.h"
 #include "fakes/LogCapture.h"
 #include "fakes/QtPrinters.h"
 #include "fakes/ScriptedSummaryService.h"
+#include "fakes/SwitchableOutputDirectory.h"
+#include "library/MeetingHistoryManager.h"
+#include "library/MeetingNotesManager.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -35,20 +42,26 @@ constexpr qint32 zoomPid = 40;
 constexpr qint32 teamsPid = 50;
 
 // The controller with real monitors, scanner and readers over a scripted tree, fake writers,
-// history and notifications, in virtual time.
+// history and notifications, in virtual time. Writers and notifications can be held so that a
+// test acts while one of their calls is in flight.
 class AppControllerTest : public ::testing::Test, protected FakeReaderEnvironment {
 protected:
     QTemporaryDir dir;
-    FixedOutputDirectory output{dir.path() + QStringLiteral("/out")};
+    SwitchableOutputDirectory output{dir.path() + QStringLiteral("/out")};
     MarkdownOnly formats;
     FakeNotificationService notifications;
-    FakeMeetingHistory history;
+    std::shared_ptr<FakeMeetingHistory> firstHistory = std::make_shared<FakeMeetingHistory>();
+    FakeMeetingHistory& history = *firstHistory;
     PIDCache pidCache{ax, clock};
     BrowserProcessCache browsers{ax, clock};
     AppState state;
     QList<std::shared_ptr<FakeTranscriptWriter>> writers;
+    HeldCalls writerCalls;
+    HoldableExecutor axQueue; // the accessibility thread, busy when held
     bool failNextCreation = false;
     std::shared_ptr<ScriptedSummaryService> summaries = std::make_shared<ScriptedSummaryService>(scheduler);
+    bool writersCreateFiles = false;
+    std::unique_ptr<MeetingLibrary> library;
     std::unique_ptr<AppController> controller;
 
     FakeNode::Ptr zoomWindow;
@@ -56,23 +69,35 @@ protected:
     FakeNode::Ptr teamsWindow;
 
     AppControllerTest() {
-        AppControllerServices services{state, output, formats, notifications, history, clock, ax,
-                                       queue, scheduler, pidCache, browsers};
+        build([this](const QString&) { return firstHistory; });
+        ax.addRunning(QStringLiteral("zoom"), zoomPid);
+        zoomWindow = ax.app(zoomPid)->add(FakeNode::make(AXRole::window));
+    }
+
+    void build(MeetingLibrary::HistoryFactory histories) {
+        controller.reset();
+        library = std::make_unique<MeetingLibrary>(output, std::move(histories));
+        AppControllerServices services{state, formats, notifications, *library, clock, ax,
+                                       axQueue, scheduler, pidCache, browsers};
         services.makeWriter = [this](const QString& directory, const Clock&, const QString& title,
                                      const QList<std::shared_ptr<const TranscriptFormatter>>&) {
             auto writer = std::make_shared<FakeTranscriptWriter>(
                 QStringLiteral("%1/%2-%3.md").arg(directory, title).arg(writers.size() + 1));
             writer->failCreation = std::exchange(failNextCreation, false);
+            writer->createsFile = writersCreateFiles;
+            writer->held = &writerCalls;
             writers.append(writer);
             return writer;
         };
         services.summaryService = summaries;
         controller = std::make_unique<AppController>(services);
-        ax.addRunning(QStringLiteral("zoom"), zoomPid);
-        zoomWindow = ax.app(zoomPid)->add(FakeNode::make(AXRole::window));
     }
 
     ~AppControllerTest() override {
+        axQueue.release();
+        writerCalls.open();
+        notifications.permissionCalls.open();
+        notifications.shownCalls.open();
         controller.reset();
         scheduler.runDue();
     }
@@ -351,6 +376,298 @@ TEST_F(AppControllerTest, LiveEntriesAndLineCountFollowTheSnapshots) {
     ASSERT_FALSE(state.liveTranscriptEntries().isEmpty());
     EXPECT_EQ(state.liveTranscriptEntries().last().text, "Hi Ana");
     EXPECT_EQ(state.captionSourceName(), "Zoom");
+}
+
+// ---- transitions that overlap: each request waits for the one in flight -------------------
+
+TEST_F(AppControllerTest, TwoStartsDuringACooldownFinaliseTheOldMeetingOnceAndOpenOneNew) {
+    initialize();
+    showZoomCaption("Ana", "Zoom talk");
+    advance(10s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    writerCalls.hold(); // the disk is slow
+    showTeamsCaption("Ben", "Teams talk");
+    advance(5s); // the monitor asks for a start: it waits for the old transcript's finalisation
+    ASSERT_EQ(writerCalls.waiting(), 1);
+    controller->startCapture(CaptionSource::teams, std::nullopt);
+    controller->startCapture(CaptionSource::teams, std::nullopt);
+    scheduler.runDue();
+    EXPECT_EQ(controller->phase(), CapturePhase::starting);
+    writerCalls.open();
+    scheduler.runDue();
+    ASSERT_EQ(writers.size(), 2);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(controller->phase(), CapturePhase::capturing);
+    EXPECT_EQ(controller->currentSource(), CaptionSource::teams);
+    ASSERT_EQ(history.stored.size(), 2);
+    EXPECT_EQ(controller->currentLiveMeetingRecordID(), history.stored[0].id);
+
+    controller->stopCapture();
+    scheduler.runDue();
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(writers[1]->finalizeCalls, 1);
+}
+
+TEST_F(AppControllerTest, ShutdownWhileTheCooldownFinalisesClosesOnceAndCreatesNothingAfter) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(12s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    writerCalls.hold();
+    advance(31s); // the cooldown ends: its finalisation waits for the disk
+    ASSERT_EQ(writerCalls.waiting(), 1);
+    showTeamsCaption("Ben", "Another meeting");
+    controller->startCapture(CaptionSource::teams, std::nullopt);
+    auto shutdown = controller->shutdown();
+    controller->startCapture(CaptionSource::zoom, std::nullopt);
+    writerCalls.open();
+    scheduler.runDue();
+    EXPECT_TRUE(shutdown.isReady());
+    ASSERT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_GT(history.stored[0].duration, 10.0);
+    EXPECT_EQ(controller->phase(), CapturePhase::shuttingDown);
+    EXPECT_FALSE(controller->isMonitoring());
+    advance(60s);
+    EXPECT_EQ(writers.size(), 1);
+}
+
+TEST_F(AppControllerTest, ShutdownWhileANewTranscriptIsCreatedAddsNoRecord) {
+    initialize();
+    writerCalls.hold();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    ASSERT_EQ(writers.size(), 1);
+    auto shutdown = controller->shutdown();
+    writerCalls.open();
+    scheduler.runDue();
+    EXPECT_TRUE(shutdown.isReady());
+    EXPECT_TRUE(history.stored.isEmpty());
+    EXPECT_EQ(writers[0]->finalizeCalls, 1); // the file that exists is closed properly
+    EXPECT_EQ(controller->phase(), CapturePhase::shuttingDown);
+    advance(60s);
+    EXPECT_EQ(writers.size(), 1);
+}
+
+TEST_F(AppControllerTest, AStopAskedForDuringTheStartEndsTheCaptureOnceItIsOpen) {
+    notifications.permissionCalls.hold(); // the desktop answers slowly
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    hideZoomCaptions(); // the captions go while the start waits
+    controller->stopCapture();
+    scheduler.runDue();
+    EXPECT_TRUE(writers.isEmpty());
+    notifications.permissionCalls.open();
+    scheduler.runDue();
+    ASSERT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_EQ(state.lastCompletedMeetingID(), history.stored[0].id);
+    EXPECT_EQ(controller->phase(), CapturePhase::monitoring);
+    EXPECT_TRUE(controller->isMonitoring());
+}
+
+TEST_F(AppControllerTest, TwoAppearancesDuringThePermissionRequestStartOneSession) {
+    notifications.permissionCalls.hold();
+    initialize();
+    controller->startCapture(CaptionSource::zoom, std::nullopt);
+    controller->startCapture(CaptionSource::zoom, std::nullopt);
+    showZoomCaption("Ana", "Hello");
+    notifications.permissionCalls.open();
+    scheduler.runDue();
+    EXPECT_EQ(writers.size(), 1);
+    EXPECT_EQ(history.stored.size(), 1);
+    EXPECT_EQ(notifications.permissionRequests, 1);
+    EXPECT_EQ(controller->phase(), CapturePhase::capturing);
+}
+
+TEST_F(AppControllerTest, AnAppThatQuitsWhileItsCaptureStartsFailsCleanlyAndMonitoringResumes) {
+    initialize();
+    writerCalls.hold();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    ax.removeApp(zoomPid); // Zoom quits while the transcript is being created
+    advance(6s);           // and the process cache has forgotten it
+    LogCapture log("velmora.app");
+    writerCalls.open();
+    scheduler.runDue();
+    const QString message = VelmoraError::captionSourceNotFound(CaptionSource::zoom).message();
+    EXPECT_EQ(state.captureState(), CaptureState::error(message));
+    EXPECT_EQ(log.count("VelmoraError: " + message), 1);
+    // What was opened is closed: a complete file and a record with its duration.
+    ASSERT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_EQ(state.lastCompletedMeetingID(), history.stored[0].id);
+    EXPECT_FALSE(controller->currentLiveMeetingRecordID());
+    EXPECT_FALSE(state.currentLiveMeetingID());
+    EXPECT_TRUE(state.liveTranscriptEntries().isEmpty());
+    EXPECT_FALSE(controller->isMonitoring());
+
+    advance(5s); // monitoring comes back after a pause and Zoom is found again
+    EXPECT_TRUE(controller->isMonitoring());
+    ax.addRunning(QStringLiteral("zoom"), zoomPid + 1);
+    zoomWindow = ax.app(zoomPid + 1)->add(FakeNode::make(AXRole::window));
+    zoomTable.reset();
+    showZoomCaption("Ana", "Back again");
+    advance(5s);
+    EXPECT_EQ(controller->phase(), CapturePhase::capturing);
+    EXPECT_EQ(writers.size(), 2);
+}
+
+TEST_F(AppControllerTest, AStopWhileTheReaderWaitsForABusyAccessibilityThreadFinalisesOnce) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    ASSERT_EQ(controller->phase(), CapturePhase::capturing);
+    axQueue.hold(); // a long browser scan occupies the accessibility thread
+    advance(1s);    // the reader's next poll waits behind it
+    ASSERT_GT(axQueue.pendingCount(), 0u);
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    axQueue.release();
+    scheduler.runDue();
+    advance(10s);
+    ASSERT_EQ(writers.size(), 1);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_EQ(state.lastCompletedMeetingID(), history.stored[0].id);
+    EXPECT_EQ(controller->phase(), CapturePhase::monitoring);
+    EXPECT_TRUE(controller->isMonitoring());
+}
+
+// ---- finalisation ---------------------------------------------------------------------------
+
+TEST_F(AppControllerTest, ASlowNotificationNeitherDelaysTheRecordNorTouchesTheNextMeeting) {
+    notifications.shownCalls.hold(); // the notification server does not answer
+    initialize();
+    showZoomCaption("Ana", "Zoom talk");
+    advance(20s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(31s);
+    ASSERT_EQ(history.stored.size(), 1);
+    const QUuid zoomRecord = history.stored[0].id;
+    EXPECT_GT(history.stored[0].duration, 15.0);
+    EXPECT_EQ(notifications.shownCalls.waiting(), 1);
+
+    showTeamsCaption("Ben", "Teams talk");
+    advance(5s);
+    ASSERT_EQ(writers.size(), 2);
+    EXPECT_EQ(controller->phase(), CapturePhase::capturing);
+    const QUuid teamsRecord = *controller->currentLiveMeetingRecordID();
+    advance(14s);
+    notifications.shownCalls.open();
+    scheduler.runDue();
+    EXPECT_EQ(notifications.shown, QStringList{writers[0]->path()});
+    const auto record = [&](const QUuid& id) {
+        return *std::find_if(history.stored.cbegin(), history.stored.cend(),
+                             [&](const MeetingRecord& r) { return r.id == id; });
+    };
+    EXPECT_GT(record(zoomRecord).duration, 15.0);
+    EXPECT_EQ(record(teamsRecord).duration, 0.0); // still being captured
+    EXPECT_EQ(controller->currentLiveMeetingRecordID(), teamsRecord);
+    EXPECT_EQ(state.currentLiveMeetingID(), teamsRecord);
+}
+
+TEST_F(AppControllerTest, TheNotesFileBesideTheTranscriptIsLinkedAtFinalisation) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(5s);
+    const QString notes = MeetingNotesManager::notesPath(writers[0]->path());
+    QFile file(notes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    ASSERT_EQ(history.stored.size(), 1);
+    EXPECT_EQ(history.stored[0].notesPath, notes);
+
+    showZoomCaption("Ben", "Without notes");
+    advance(5s);
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    ASSERT_EQ(history.stored.size(), 2);
+    EXPECT_FALSE(history.stored[0].notesPath);
+}
+
+// ---- the controller on the real history store ------------------------------------------------
+
+// Histories are the real meetings.json stores (saved at once); writers create their file.
+class AppControllerWithStoreTest : public AppControllerTest {
+protected:
+    AppControllerWithStoreTest() {
+        writersCreateFiles = true;
+        build([](const QString& folder) {
+            return std::make_shared<MeetingHistoryManager>(folder, std::make_unique<ImmediateExecutor>());
+        });
+    }
+    // What a fresh start of the application would read from `folder`.
+    static QList<MeetingRecord> stored(const QString& folder) {
+        QString error;
+        return MeetingHistoryManager::loadRecords(folder + QStringLiteral("/meetings.json"), folder,
+                                                  error)
+            .value_or(QList<MeetingRecord>());
+    }
+};
+
+TEST_F(AppControllerWithStoreTest, FinishedMeetingsAreStoredWithTheirDurations) {
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(12s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(31s);
+    showZoomCaption("Ben", "Second meeting");
+    advance(10s);
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    const QList<MeetingRecord> records = stored(output.path);
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].transcriptPath, writers[1]->path());
+    EXPECT_GT(records[0].duration, 3.0);
+    EXPECT_EQ(records[1].transcriptPath, writers[0]->path());
+    EXPECT_GT(records[1].duration, 10.0);
+    EXPECT_EQ(state.totalMeetingCount(), 2);
+}
+
+TEST_F(AppControllerWithStoreTest, ATranscriptWhoseFolderChangedWhileItWasWrittenKeepsItsRecord) {
+    const QString first = output.path;
+    initialize();
+    showZoomCaption("Ana", "Hello");
+    advance(17s);
+    ASSERT_EQ(writers.size(), 1);
+    output.path = dir.path() + QStringLiteral("/elsewhere");
+    library->refreshFolder(); // the settings page announces the new folder
+    scheduler.runDue();
+    EXPECT_EQ(state.totalMeetingCount(), 0); // the list shows the new folder's meetings
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+
+    const QList<MeetingRecord> records = stored(first);
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records[0].transcriptPath, writers[0]->path());
+    EXPECT_GT(records[0].duration, 10.0);
+    EXPECT_TRUE(stored(output.path).isEmpty());
+
+    showZoomCaption("Ben", "In the new folder");
+    advance(5s);
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    ASSERT_EQ(writers.size(), 2);
+    EXPECT_TRUE(writers[1]->path().startsWith(output.path + QLatin1Char('/')));
+    EXPECT_EQ(stored(output.path).size(), 1);
+    EXPECT_EQ(stored(first).size(), 1);
 }
 
 } // namespace

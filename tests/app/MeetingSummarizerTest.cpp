@@ -23,7 +23,9 @@ protected:
     FakeMeetingHistory history;
     std::shared_ptr<ScriptedSummaryService> service = std::make_shared<ScriptedSummaryService>(scheduler);
     int refreshes = 0;
-    MeetingSummarizer summarizer{state, history, service, [this] { ++refreshes; }};
+    MeetingSummarizer summarizer{
+        state, [this] { return std::shared_ptr<MeetingHistoryProvider>(&history, [](auto*) {}); },
+        service, [this] { ++refreshes; }};
     LogCapture log{"velmora.app"};
     MeetingRecord record = [] {
         MeetingRecord r;

@@ -11,7 +11,8 @@ using namespace velmora;
 namespace {
 
 QString fixture(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../fixtures/replay/") + name);
+    // __FILE__ is relative to the build folder under ccache, and ctest runs elsewhere.
+    return QStringLiteral(VELMORA_TEST_FIXTURES "/replay/") + name;
 }
 
 QByteArray readBytes(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
@@ -9,8 +10,9 @@
 namespace velmora {
 
 // A notification server for tests: remembers what it was asked to show and sends the
-// signals a real server sends when the user clicks or closes a notification.
-class FakeNotificationServer final : public QObject {
+// signals a real server sends when the user clicks or closes a notification. A hung server
+// never answers a call.
+class FakeNotificationServer final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
@@ -37,15 +39,24 @@ public:
 
     QList<Notification> notifications;
     QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
+    bool hung = false;
 
 public slots:
     uint Notify(const QString& appName, uint, const QString&, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap&, int) {
+        if (hung) {
+            setDelayedReply(true);
+            return 0;
+        }
         const uint id = 100 + uint(notifications.size());
         notifications.append({id, appName, summary, body, actions});
         return id;
     }
-    QStringList GetCapabilities() { return capabilities; }
+    QStringList GetCapabilities() {
+        if (hung)
+            setDelayedReply(true);
+        return capabilities;
+    }
 
 private:
     void emitSignal(const QString& name, const QVariantList& arguments) {

@@ -9,6 +9,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTimer>
@@ -106,6 +107,24 @@ TEST_F(LinuxNotificationCenterTest, EachTranscriptIsPostedAsItsOwnClickableNotif
     server.capabilities.removeLast();
     show(QStringLiteral("/out/R&D <sync>.md"));
     EXPECT_EQ(server.notifications.last().body, QStringLiteral("/out/R&D <sync>.md"));
+}
+
+TEST_F(LinuxNotificationCenterTest, AHungServerGivesUpAfterTheCallTimeoutWithoutBlocking) {
+    server.hung = true;
+    ASSERT_TRUE(server.serve());
+    LinuxNotificationCenter impatient(client, std::chrono::milliseconds(300));
+    NotificationManager notifications(impatient, revealer);
+    LogCapture log;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    auto show = notifications.showTranscriptSaved(QStringLiteral("/out/a.md"));
+    // The call returns to the event loop at once: nothing waits for the server.
+    EXPECT_FALSE(show.isReady());
+    QCoro::waitFor(show);
+    EXPECT_LT(elapsed.elapsed(), 10000); // D-Bus's own default would be 25 s per call
+    EXPECT_TRUE(server.notifications.isEmpty());
+    EXPECT_TRUE(log.contains(QStringLiteral("velmora.notification"),
+                             QStringLiteral("Failed to post notification")));
 }
 
 TEST_F(LinuxNotificationCenterTest, ClickRevealsExactlyThatFile) {

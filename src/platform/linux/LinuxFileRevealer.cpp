@@ -24,7 +24,7 @@ void LinuxFileRevealer::revealFile(const QString& filePath) {
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded)} << QString();
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, callTimeoutMilliseconds), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, folder, filePath](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();

@@ -15,6 +15,8 @@ class LinuxFileRevealer final : public QObject, public FileRevealer {
     Q_OBJECT
 public:
     using FolderOpener = std::function<void(const QString& folder)>;
+    // A file manager that does not answer within this opens the folder instead.
+    static constexpr int callTimeoutMilliseconds = 3000;
 
     explicit LinuxFileRevealer(const QDBusConnection& bus = QDBusConnection::sessionBus(),
                                FolderOpener openFolder = openWithDesktop, QObject* parent = nullptr);

@@ -19,8 +19,10 @@ QDBusMessage notificationsCall(const QString& method) {
 
 } // namespace
 
-LinuxNotificationCenter::LinuxNotificationCenter(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), bus_(bus) {
+LinuxNotificationCenter::LinuxNotificationCenter(const QDBusConnection& bus,
+                                                 std::chrono::milliseconds callTimeout,
+                                                 QObject* parent)
+    : QObject(parent), bus_(bus), callTimeout_(callTimeout) {
     const QString service = QLatin1String(serviceName);
     const QString path = QLatin1String(objectPath);
     // Bound to the name, so another client cannot fake a click.
@@ -30,13 +32,17 @@ LinuxNotificationCenter::LinuxNotificationCenter(const QDBusConnection& bus, QOb
                  SLOT(onNotificationClosed(uint, uint)));
 }
 
+QDBusPendingCall LinuxNotificationCenter::call(const QDBusMessage& message) const {
+    return bus_.asyncCall(message, int(callTimeout_.count()));
+}
+
 QCoro::Task<bool> LinuxNotificationCenter::busAnswers(QString method) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), method);
     if (method == QLatin1String("NameHasOwner"))
         call << QLatin1String(serviceName);
-    QDBusPendingCall pending = bus_.asyncCall(call);
+    QDBusPendingCall pending = this->call(call);
     const QDBusMessage reply = co_await pending;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         throw NotificationError(reply.errorMessage());
@@ -65,7 +71,7 @@ QCoro::Task<bool> LinuxNotificationCenter::requestAuthorization(AuthorizationOpt
 }
 
 QCoro::Task<bool> LinuxNotificationCenter::serverSupportsBodyMarkup() {
-    QDBusPendingCall pending = bus_.asyncCall(notificationsCall(QStringLiteral("GetCapabilities")));
+    QDBusPendingCall pending = call(notificationsCall(QStringLiteral("GetCapabilities")));
     const QDBusMessage reply = co_await pending;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         co_return false;
@@ -84,7 +90,7 @@ QCoro::Task<> LinuxNotificationCenter::add(Request request) {
          << (markup ? request.body.toHtmlEscaped() : request.body)
          << QStringList{QLatin1String(defaultAction), QStringLiteral("Show in File Manager")}
          << QVariant::fromValue(QVariantMap()) << int(-1);
-    QDBusPendingCall pending = bus_.asyncCall(call);
+    QDBusPendingCall pending = this->call(call);
     const QDBusMessage reply = co_await pending;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         throw NotificationError(reply.errorMessage());

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QObject>
 
+#include <chrono>
+
 namespace velmora {
 
 // Desktop notifications over org.freedesktop.Notifications. There is no permission to ask
@@ -19,7 +21,11 @@ public:
     static constexpr auto objectPath = "/org/freedesktop/Notifications";
     static constexpr auto defaultAction = "default";
 
+    // A hung server must not keep the caller waiting for D-Bus's default 25 seconds.
+    static constexpr std::chrono::milliseconds defaultCallTimeout{3000};
+
     explicit LinuxNotificationCenter(const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                                     std::chrono::milliseconds callTimeout = defaultCallTimeout,
                                      QObject* parent = nullptr);
 
     QCoro::Task<bool> requestAuthorization(AuthorizationOptions options) override;
@@ -35,8 +41,11 @@ private slots:
 private:
     QCoro::Task<bool> busAnswers(QString method);
     QCoro::Task<bool> serverSupportsBodyMarkup();
+    // Every call is asynchronous and ends with an error reply after the timeout.
+    QDBusPendingCall call(const QDBusMessage& message) const;
 
     QDBusConnection bus_;
+    std::chrono::milliseconds callTimeout_;
     NotificationDelegate* delegate_ = nullptr;
     // User information of the notifications we posted and that are still open, by server id.
     QHash<uint, QVariantMap> posted_;
