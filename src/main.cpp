@@ -2,6 +2,7 @@
 #include "app/ExportCommand.h"
 #include "app/ReplayCommand.h"
 #include "app/SearchCommand.h"
+#include "app/SummarizeCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 
@@ -23,6 +24,12 @@ const QList<CommandLine::Subcommand> subcommands{
          // Per-poll diagnostics would drown the output; QT_LOGGING_RULES still turns them on.
          QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
          return velmora::ReplayCommand::run(arguments);
+     }},
+    {QStringLiteral("summarize"),
+     QStringLiteral("Writes a meeting's summary beside its transcript."),
+     [](const QStringList& arguments) {
+         QLoggingCategory::setFilterRules(QStringLiteral("velmora.*.info=false"));
+         return velmora::SummarizeCommand::run(arguments);
      }},
     {QStringLiteral("probe"),
      QStringLiteral("Shows what Velmora sees in the running browsers right now."),

@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 
 #include "app/AppState.h"
+#include "app/MeetingSummarizer.h"
 #include "app/Logging.h"
 #include "app/MeetingLibrary.h"
 #include "app/NotificationService.h"
@@ -51,7 +52,10 @@ void cancel(std::optional<CancelToken>& task) {
 } // namespace
 
 AppController::AppController(AppControllerServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), appState_(services_.appState) {
+    : QObject(parent), services_(std::move(services)), appState_(services_.appState),
+      summarizer_(std::make_unique<MeetingSummarizer>(
+          appState_, [library = &services_.library] { return library->history(); },
+          services_.summaryService, [this] { refreshMeetingList(); })) {
     QPointer<AppController> self = this;
     connect(&services_.library, &MeetingLibrary::recordsChanged, this, [self] {
         if (self)
@@ -669,6 +673,7 @@ QCoro::Task<> AppController::shutdown() {
     shuttingDown_ = true;
     if (first) {
         services_.library.stopWatching();
+        summarizer_->cancelAll();
         for (auto* task : {&durationTimer_, &permissionCheckTask_, &cooldownTask_})
             cancel(*task);
         stopMonitoring();
@@ -686,6 +691,11 @@ QCoro::Task<> AppController::shutdown() {
                                         "Writer finalize error during shutdown: %s");
         co_await finalize;
     }
+}
+
+void AppController::summarizeMeeting(const MeetingRecord& record,
+                                     const std::optional<QString>& notes) {
+    summarizer_->summarizeMeeting(record, notes);
 }
 
 void AppController::deleteMeeting(const MeetingRecord& record) {

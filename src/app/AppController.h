@@ -25,6 +25,7 @@ namespace velmora {
 class BrowserCaptionScanner;
 class CaptionReader;
 class CaptionSourceMonitor;
+class MeetingSummarizer;
 class SessionCoordinator;
 
 // The centre of the application: turns "captions appeared" from the desktop monitors and the
@@ -58,6 +59,8 @@ public:
     // Finalises the open meeting and its record; called once at exit.
     QCoro::Task<> shutdown();
     void deleteMeeting(const MeetingRecord& record);
+    // Writes the meeting's summary in the background; AppState names the meeting meanwhile.
+    void summarizeMeeting(const MeetingRecord& record, const std::optional<QString>& notes);
 
     CapturePhase phase() const { return phase_; }
     bool isMonitoring() const { return !monitors_.empty(); }
@@ -135,6 +138,7 @@ private:
     std::optional<CancelToken> permissionCheckTask_;
     std::optional<CancelToken> durationTimer_;
     bool hasRequestedNotificationPermission_ = false;
+    std::unique_ptr<MeetingSummarizer> summarizer_;
 };
 
 } // namespace velmora

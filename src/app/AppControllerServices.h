@@ -2,6 +2,7 @@
 
 #include "app/FormatSettingsProvider.h"
 #include "capture/TranscriptWriting.h"
+#include "summary/NullSummaryService.h"
 
 #include <QString>
 
@@ -40,6 +41,8 @@ struct AppControllerServices {
     BrowserProcessCache& browserCache;
     // Makes the writer of a new meeting; the default writes real transcript files.
     WriterFactory makeWriter = defaultWriterFactory();
+    // Writes the summaries the user asks for; the composition root hands in the configured one.
+    std::shared_ptr<SummaryService> summaryService = std::make_shared<NullSummaryService>();
 
     static WriterFactory defaultWriterFactory();
 };

@@ -55,6 +55,10 @@ void AppState::setSummaryGeneratingMeetingID(const std::optional<QUuid>& id) {
     assign(summaryGeneratingMeetingID_, id, &AppState::summaryGeneratingMeetingIDChanged);
 }
 
+void AppState::setSummaryProgress(const std::optional<SummaryProgress>& progress) {
+    assign(summaryProgress_, progress, &AppState::summaryProgressChanged);
+}
+
 void AppState::setZoomLevel(ZoomLevel level) {
     zoomLevel_ = level;
     emit zoomLevelChanged();

@@ -4,6 +4,7 @@
 #include "app/ZoomLevel.h"
 #include "capture/CaptionEntry.h"
 #include "library/MeetingRecord.h"
+#include "summary/SummaryService.h"
 
 #include <QList>
 #include <QObject>
@@ -46,6 +47,9 @@ public:
     void setLastCompletedMeetingID(const std::optional<QUuid>& id);
     std::optional<QUuid> summaryGeneratingMeetingID() const { return summaryGeneratingMeetingID_; }
     void setSummaryGeneratingMeetingID(const std::optional<QUuid>& id);
+    // How far the running summary is (chunk k of n, then merging); none while no summary runs.
+    std::optional<SummaryProgress> summaryProgress() const { return summaryProgress_; }
+    void setSummaryProgress(const std::optional<SummaryProgress>& progress);
     ZoomLevel zoomLevel() const { return zoomLevel_; }
     void setZoomLevel(ZoomLevel level);
     ZoomProvider* zoomProvider() const { return zoomProvider_; }
@@ -77,6 +81,7 @@ signals:
     void currentLiveMeetingIDChanged();
     void lastCompletedMeetingIDChanged();
     void summaryGeneratingMeetingIDChanged();
+    void summaryProgressChanged();
     void zoomLevelChanged();
     void sessionDurationChanged();
     void captionSourceNameChanged();
@@ -96,6 +101,7 @@ private:
     std::optional<QUuid> currentLiveMeetingID_;
     std::optional<QUuid> lastCompletedMeetingID_;
     std::optional<QUuid> summaryGeneratingMeetingID_;
+    std::optional<SummaryProgress> summaryProgress_;
     ZoomLevel zoomLevel_ = ZoomLevel::default_;
     ZoomProvider* zoomProvider_ = nullptr;
     double sessionDuration_ = 0;

@@ -5,12 +5,14 @@
 #include "app/MeetingLibrary.h"
 #include "app/NotificationManager.h"
 #include "app/OutputDirectoryManager.h"
+#include "app/SummarySettingsManager.h"
 #include "app/ZoomManager.h"
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
 #include "library/search/MeetingSearchIndex.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
+#include "summary/ConfiguredSummaryService.h"
 
 namespace velmora {
 
@@ -37,9 +39,15 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
                      [this] { openSearchIndex(); });
     appState_ = std::make_unique<AppState>();
     appState_->configureZoom(zoom_.get());
-    controller_ = std::make_unique<AppController>(AppControllerServices{
-        *appState_, *formatSettings_, *notifications_, *library_, *clock_,
-        platform_.accessibility, platform_.accessibilityQueue, *scheduler_, *pidCache_, *browserCache_});
+    AppControllerServices services{*appState_, *formatSettings_, *notifications_, *library_,
+                                   *clock_, platform_.accessibility, platform_.accessibilityQueue,
+                                   *scheduler_, *pidCache_, *browserCache_};
+    const SummarySettingsManager summarySettings(settings_);
+    services.summaryService = std::make_shared<ConfiguredSummaryService>(
+        summarySettings.engine(),
+        ConfiguredSummaryService::serverModels(summarySettings.modelServerURL(),
+                                               summarySettings.modelName(), *scheduler_));
+    controller_ = std::make_unique<AppController>(std::move(services));
 }
 
 // Members go in reverse order: the controller first. The platform outlives the root.

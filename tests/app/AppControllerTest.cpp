@@ -13,6 +13,7 @@
 #include "fakes/ImmediateExecutor.h"
 #include "fakes/LogCapture.h"
 #include "fakes/QtPrinters.h"
+#include "fakes/ScriptedSummaryService.h"
 #include "fakes/SwitchableOutputDirectory.h"
 #include "library/MeetingHistoryManager.h"
 #include "library/MeetingNotesManager.h"
@@ -58,6 +59,7 @@ protected:
     HeldCalls writerCalls;
     HoldableExecutor axQueue; // the accessibility thread, busy when held
     bool failNextCreation = false;
+    std::shared_ptr<ScriptedSummaryService> summaries = std::make_shared<ScriptedSummaryService>(scheduler);
     bool writersCreateFiles = false;
     std::unique_ptr<MeetingLibrary> library;
     std::unique_ptr<AppController> controller;
@@ -87,6 +89,7 @@ protected:
             writers.append(writer);
             return writer;
         };
+        services.summaryService = summaries;
         controller = std::make_unique<AppController>(services);
     }
 
@@ -668,3 +671,17 @@ TEST_F(AppControllerWithStoreTest, ATranscriptWhoseFolderChangedWhileItWasWritte
 }
 
 } // namespace
+
+TEST_F(AppControllerTest, ShutdownCancelsARunningSummary) {
+    initialize();
+    MeetingRecord record;
+    record.id = QUuid::createUuid();
+    record.transcriptPath = dir.filePath(QStringLiteral("out/meeting.md"));
+    history.stored = {record};
+    controller->summarizeMeeting(record, std::nullopt);
+    EXPECT_EQ(state.summaryGeneratingMeetingID(), record.id);
+    controller->shutdown();
+    scheduler.advance(1min);
+    EXPECT_EQ(summaries->cancelled, 1);
+    EXPECT_EQ(history.stored, QList<MeetingRecord>{record});
+}
