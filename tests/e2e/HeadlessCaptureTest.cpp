@@ -159,6 +159,8 @@ TEST_F(HeadlessCaptureTest, CapturesPausesResumesSavesAndFinalisesOnTerminate) {
     const auto firstSaved = savedMeet.match(expectLine(savedMeet, beforeSave, 60000));
     ASSERT_TRUE(firstSaved.hasMatch());
     const QString first = firstSaved.captured(1);
+    // The record is finalised first; the announcement follows without anyone waiting for it.
+    BrowserSession::waitUntil([&] { return !notifications.notifications.isEmpty(); }, 10000);
     ASSERT_EQ(notifications.notifications.size(), 1);
     EXPECT_EQ(notifications.notifications[0].summary, "Transcript Saved");
     EXPECT_EQ(notifications.notifications[0].body, first);
