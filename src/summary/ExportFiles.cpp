@@ -1,11 +1,11 @@
 #include "summary/ExportFiles.h"
 
 #include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
 #include "summary/SummaryMarkdownParser.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace velmora::ExportFiles {
 
@@ -26,18 +26,11 @@ void writeDocument(const QString& destination, const QByteArray& bytes, const QS
     if (target.exists() && target.canonicalFilePath() == QFileInfo(summaryPath).canonicalFilePath())
         throw FileError(QStringLiteral("Cannot write %1: it is the summary being exported").arg(destination));
 
-    QSaveFile file(destination);
-    const bool created = !target.exists();
-    auto fail = [&] {
-        return FileError(QStringLiteral("Cannot write %1: %2").arg(destination, file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        throw fail();
-    // A summary is private: a new document is not readable by others whatever the umask says.
-    if (created && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        throw fail();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw fail();
+    try {
+        PrivateFiles::write(destination, bytes);
+    } catch (const FileError& error) {
+        throw FileError(QStringLiteral("Cannot write %1").arg(error.message()));
+    }
 }
 
 } // namespace velmora::ExportFiles

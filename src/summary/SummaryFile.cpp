@@ -1,13 +1,13 @@
 #include "summary/SummaryFile.h"
 
 #include "capture/FileError.h"
+#include "capture/PrivateFiles.h"
 #include "summary/Logging.h"
 #include "summary/MeetingSummary.h"
 #include "summary/SummaryMarkdownParser.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace velmora::SummaryFile {
 
@@ -17,16 +17,10 @@ QString pathFor(const QString& transcriptPath) {
 }
 
 void write(const QString& path, const QString& markdown) {
-    QSaveFile file(path);
-    const QByteArray bytes = markdown.toUtf8();
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError(QStringLiteral("Cannot write %1: %2")
-                            .arg(QDir::toNativeSeparators(path), reason));
+    try {
+        PrivateFiles::write(path, markdown.toUtf8());
+    } catch (const FileError& error) {
+        throw FileError(QStringLiteral("Cannot write %1").arg(error.message()));
     }
 }
 
