@@ -1,5 +1,6 @@
 // Exports a 300-item summary (75 per section, mixed scripts) as DOCX and as PDF, end to end:
 // read, parse, build, atomic write. Targets: DOCX within 50 ms, PDF within 500 ms.
+#include "ThreadCpuTime.h"
 #include "summary/DOCXExporter.h"
 #include "summary/PDFExporter.h"
 #include "summary/SummaryMarkdownParser.h"
@@ -18,13 +19,6 @@
 using namespace velmora;
 
 namespace {
-
-// CPU time of this thread: the figure that other programs on a busy machine do not inflate.
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 MeetingSummary threeHundredItems() {
     MeetingSummary summary;

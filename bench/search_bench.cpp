@@ -3,6 +3,7 @@
 // time, the index size, query latency over 100 mixed queries and the time to take in one
 // more finalised meeting. Goals: build <= 60 s, query p95 <= 20 ms, one meeting <= 200 ms.
 // Usage: bench_search_bench [meetings] (default 1000).
+#include "ThreadCpuTime.h"
 #include "library/search/SearchDatabase.h"
 
 #include <QCoreApplication>
@@ -23,12 +24,6 @@
 using namespace velmora;
 
 namespace {
-
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 // Pseudo-words drawn with Zipf frequencies, like the words of real speech.
 class Vocabulary {

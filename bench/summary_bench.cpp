@@ -2,6 +2,7 @@
 // repeated caption fragments): transcript preparation (clean + attendees + chunking, target
 // ≤ 50 ms), the extractive engine (target ≤ 300 ms, peak memory), and what the model path
 // would send (requests and bytes, with a model that accepts every request).
+#include "ThreadCpuTime.h"
 #include "summary/ExtractiveSummarizer.h"
 #include "summary/ModelSummaryService.h"
 #include "summary/OpenAICompatibleModel.h"
@@ -20,12 +21,6 @@
 using namespace velmora;
 
 namespace {
-
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 long peakRssKb() {
     rusage usage{};

@@ -169,4 +169,28 @@ int CommandLine::run(const QStringList& arguments, const ApplicationFactory& mak
     return mode.run(arguments);
 }
 
+std::optional<int> CommandLine::parseSubcommand(QCommandLineParser& parser, QStringList arguments,
+                                                const QString& name, const QCommandLineOption& help,
+                                                QTextStream& out, QTextStream& err) {
+    // The first argument plays the program name.
+    const QString program = QStringLiteral("velmora ") + name;
+    if (!arguments.isEmpty())
+        arguments.front() = program;
+    if (!parser.parse(arguments)) {
+        err << program << ": " << parser.errorText() << '\n';
+        err.flush();
+        return exitUsage;
+    }
+    if (!parser.isSet(help))
+        return std::nullopt;
+    QString text = parser.helpText();
+    // The usage line names the executable only.
+    const qsizetype options = text.indexOf(QStringLiteral(" [options]"));
+    if (options > 0)
+        text.replace(0, options, QStringLiteral("Usage: ") + program);
+    out << text;
+    out.flush();
+    return 0;
+}
+
 } // namespace velmora

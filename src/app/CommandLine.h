@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QCommandLineOption>
 #include <QList>
 #include <QProcessEnvironment>
@@ -8,6 +10,8 @@
 #include <QTextStream>
 
 #include <functional>
+
+class QCommandLineParser;
 
 namespace velmora {
 
@@ -54,6 +58,12 @@ public:
     // Whether Qt finds somewhere to show windows: an X or Wayland display, or a platform
     // (QT_QPA_PLATFORM=offscreen …) that needs none.
     static bool hasDisplay(const QProcessEnvironment& environment);
+
+    // Parses a subcommand's arguments (the first one is its own name). Returns the exit status
+    // when the command is done already: its help printed (0) or a one-line error (exitUsage).
+    static std::optional<int> parseSubcommand(QCommandLineParser& parser, QStringList arguments,
+                                              const QString& name, const QCommandLineOption& help,
+                                              QTextStream& out, QTextStream& err);
 
 private:
     QList<QCommandLineOption> allOptions() const;

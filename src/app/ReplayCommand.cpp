@@ -1,5 +1,7 @@
 #include "app/ReplayCommand.h"
 
+#include "app/CommandLine.h"
+
 #include "capture/FileError.h"
 #include "capture/SnapshotReplay.h"
 
@@ -67,22 +69,9 @@ int ReplayCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         err.flush();
         return status;
     };
-    // The first argument plays the program name: "replay".
-    QStringList argv = arguments;
-    if (!argv.isEmpty())
-        argv.front() = QStringLiteral("velmora replay");
-    if (!parser.parse(argv))
-        return fail(exitBadInput, parser.errorText());
-    if (parser.isSet(helpOption)) {
-        QString help = parser.helpText();
-        // The usage line names the executable only.
-        const qsizetype options = help.indexOf(QStringLiteral(" [options]"));
-        if (options > 0)
-            help.replace(0, options, QStringLiteral("Usage: velmora replay"));
-        out << help;
-        out.flush();
-        return 0;
-    }
+    if (const auto done = CommandLine::parseSubcommand(parser, arguments, QStringLiteral("replay"),
+                                                       helpOption, out, err))
+        return *done;
     if (parser.positionalArguments().size() != 1)
         return fail(exitBadInput, QStringLiteral("expected one snapshot file (see --help)"));
     if (!parser.isSet(outputOption))

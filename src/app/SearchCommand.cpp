@@ -1,5 +1,7 @@
 #include "app/SearchCommand.h"
 
+#include "app/CommandLine.h"
+
 #include "app/OutputDirectoryManager.h"
 #include "capture/QtScheduler.h"
 #include "library/MeetingHistoryManager.h"
@@ -119,20 +121,9 @@ int SearchCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         err.flush();
         return status;
     };
-    QStringList argv = arguments;
-    if (!argv.isEmpty())
-        argv.front() = QStringLiteral("velmora search");
-    if (!parser.parse(argv))
-        return fail(exitBadInput, parser.errorText());
-    if (parser.isSet(helpOption)) {
-        QString help = parser.helpText();
-        const qsizetype options = help.indexOf(QStringLiteral(" [options]"));
-        if (options > 0)
-            help.replace(0, options, QStringLiteral("Usage: velmora search"));
-        out << help;
-        out.flush();
-        return exitFound;
-    }
+    if (const auto done = CommandLine::parseSubcommand(parser, arguments, QStringLiteral("search"),
+                                                       helpOption, out, err))
+        return *done;
     // Several words without quotes around them are one query.
     const QString query = parser.positionalArguments().join(QLatin1Char(' '));
     if (query.trimmed().isEmpty())
