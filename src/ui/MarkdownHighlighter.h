@@ -26,6 +26,7 @@ public:
 
     explicit MarkdownHighlighter(QTextDocument* document, double scaleFactor = 1.0,
                                  const QPalette& palette = QPalette());
+    ~MarkdownHighlighter() override;
 
     double scaleFactor() const { return scaleFactor_; }
     // Adopts a new text scale and restyles everything when it differs.
@@ -57,7 +58,7 @@ private:
     void invalidateFonts();
     void rebuildInlineRules();
     void onContentsChange(int position, int removed, int added);
-    QList<BlockSpan> findCodeBlocks() const;
+    static QList<BlockSpan> findCodeBlocks(const QTextDocument* document);
     bool inCodeBlock(int blockNumber) const;
     bool styleHeading(const QString& text);
     bool styleRule(const QString& text);

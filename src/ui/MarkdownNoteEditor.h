@@ -27,6 +27,7 @@ public:
     MarkdownHighlighter& highlighter() const { return *highlighter_; }
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -36,7 +37,7 @@ private:
     void applyScale();
     void updateInsets();
 
-    MarkdownHighlighter* highlighter_;
+    MarkdownHighlighter* highlighter_ = nullptr;
     int horizontalInset_ = minHorizontalInset;
 };
 

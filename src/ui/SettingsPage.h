@@ -76,6 +76,7 @@ public:
     QString notificationStatus() const;
     QString languageModelStatus() const;
     static QString availabilityText(ModelAvailability availability);
+    bool isCheckingLanguageModel() const { return checkingModel_; }
 
 signals:
     // A language model check finished (the row shows its result).
@@ -84,7 +85,6 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* buildOutputSection();
@@ -92,19 +92,19 @@ private:
     QWidget* buildAppearanceSection();
     QWidget* buildPermissionsSection();
     QWidget* buildAboutSection();
+    void loadValues();
     void refreshOutputDirectory();
     void refreshAccessibility();
     void turnOnAccessibility();
     void storeModelSettings();
-    void applyFonts();
-    QCoro::Task<> checkNotifications();
+    static QCoro::Task<> checkNotifications(QPointer<SettingsPage> self);
     static QCoro::Task<> checkLanguageModel(QPointer<SettingsPage> self);
     static QCoro::Task<> recheckWhileShown(QPointer<SettingsPage> self, CancelToken token);
 
     Services services_;
     CancelToken recheck_;
     bool checkingModel_ = false;
-    QList<QLabel*> headings_;
+    bool checkModelAgain_ = false; // the settings changed during a check
     ElidedLabel* directoryLabel_ = nullptr;
     QLabel* directoryError_ = nullptr;
     QPushButton* resetButton_ = nullptr;

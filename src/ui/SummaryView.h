@@ -57,7 +57,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void show(State state);
+    void showState(State state);
     void openLink(const QUrl& url);
     void applyFonts();
 
