@@ -452,7 +452,9 @@ QCoro::Task<> SettingsPage::recheckWhileShown(QPointer<SettingsPage> self, Cance
             co_return;
         self->refreshAccessibility();
         self->refreshOutputDirectory();
-        checkLanguageModel(self);
+        // A server slower than the interval is asked again only once it has answered.
+        if (!self->checkingModel_)
+            checkLanguageModel(self);
     }
 }
 
