@@ -9,6 +9,7 @@
 #include "app/ZoomManager.h"
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
+#include "library/MeetingNotesManager.h"
 #include "library/search/MeetingSearchIndex.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
@@ -32,6 +33,7 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
     zoom_ = std::make_unique<ZoomManager>(settings_);
     notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
                                                            platform_.fileRevealer);
+    notes_ = std::make_unique<MeetingNotesManager>();
     library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
     openSearchIndex();
     // Each output folder has an index of its own.
@@ -52,6 +54,10 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
 
 // Members go in reverse order: the controller first. The platform outlives the root.
 CompositionRoot::~CompositionRoot() = default;
+
+Scheduler& CompositionRoot::scheduler() { return *scheduler_; }
+
+MeetingNotesProvider& CompositionRoot::notes() { return *notes_; }
 
 void CompositionRoot::openSearchIndex() {
     searchIndex_ = std::make_unique<MeetingSearchIndex>(

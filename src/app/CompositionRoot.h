@@ -13,12 +13,16 @@ namespace velmora {
 
 class BrowserProcessCache;
 class FormatSettingsManager;
+class FileRevealer;
 class MeetingLibrary;
+class MeetingNotesManager;
+class MeetingNotesProvider;
 class MeetingSearchIndex;
 class NotificationManager;
 class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
+class Scheduler;
 class SystemClock;
 class ZoomManager;
 
@@ -38,6 +42,9 @@ public:
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
+    Scheduler& scheduler();
+    MeetingNotesProvider& notes();
+    FileRevealer& fileRevealer() { return platform_.fileRevealer; }
 
 private:
     // The index of the library's current folder, following its records.
@@ -53,6 +60,7 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
+    std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
     std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads the library's history
     std::unique_ptr<AppState> appState_;
