@@ -19,6 +19,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
+#include <QTextBrowser>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSemaphore>
@@ -294,6 +296,12 @@ TEST_F(MainWindowTest, LiveMeetingGrowsByAppendAndPatchWithoutRebuilding) {
     EXPECT_EQ(detail().transcriptStore().entries()[1],
               (DisplayEntry{1, QStringLiteral("Bo"), QStringLiteral("09:00:03"), QStringLiteral("Hi")}));
 
+    // The sidebar's row runs with the capture.
+    const MeetingListModel& sidebar = *window->sidebar()->model();
+    state.setSessionDuration(125);
+    EXPECT_EQ(sidebar.indexOf(live.id).data(Qt::AccessibleTextRole).toString(),
+              QStringLiteral("Teams, 09:00, 02:05, Recording"));
+
     // No summary of a meeting still being recorded, from the toolbar or the tab.
     EXPECT_FALSE(window->summaryAction()->isEnabled());
     detail().setTab(DetailTab::summary);
@@ -313,6 +321,46 @@ TEST_F(MainWindowTest, LiveMeetingGrowsByAppendAndPatchWithoutRebuilding) {
     window->summaryAction()->trigger();
     ASSERT_EQ(summarized.size(), 1);
     EXPECT_EQ(summarized[0].second, QStringLiteral("my notes"));
+}
+
+TEST_F(MainWindowTest, SummaryShowsProgressWhileGeneratedAndTheFileOnceWritten) {
+    auto record = meeting(today(9, 0), {{QStringLiteral("Ann"), QStringLiteral("Hello")}});
+    state.setVisibleMeetings({record});
+    open();
+    selectAndLoad(record);
+    detail().setTab(DetailTab::summary);
+    EXPECT_EQ(qobject_cast<EmptyStatePanel*>(detail().summaryPage())->title(), QStringLiteral("No summary yet"));
+    EXPECT_EQ(window->summaryAction()->toolTip(), QStringLiteral("Generate AI summary"));
+
+    window->summaryAction()->trigger();
+    ASSERT_EQ(summarized.size(), 1);
+    state.setSummaryGeneratingMeetingID(record.id);
+    state.setSummaryProgress(SummaryProgress{2, 5, false});
+    EXPECT_FALSE(window->summaryAction()->isEnabled());
+    const QList<QLabel*> labels = detail().summaryPage()->findChildren<QLabel*>();
+    QStringList texts;
+    for (const QLabel* label : labels)
+        texts.append(label->text());
+    EXPECT_TRUE(texts.contains(QStringLiteral("Generating summary..."))) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Part 2 of 5"))) << texts.join('|').toStdString();
+
+    // The summary is written and recorded, then the run ends: the file is read and shown.
+    const QString summaryPath = dir.filePath(QStringLiteral("summary.md"));
+    QFile file(summaryPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# Meeting Summary\n\n## Decisions\n- Ship on **Friday**\n");
+    file.close();
+    record.summaryPath = summaryPath;
+    state.setVisibleMeetings({record});
+    QSignalSpy summaryRead(&detail(), &MeetingDetailView::summaryLoaded);
+    state.setSummaryProgress(std::nullopt);
+    state.setSummaryGeneratingMeetingID(std::nullopt);
+    ASSERT_TRUE(summaryRead.count() > 0 || summaryRead.wait(5000));
+    auto* browser = qobject_cast<QTextBrowser*>(detail().summaryPage());
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Ship on Friday")));
+    EXPECT_TRUE(window->summaryAction()->isEnabled());
+    EXPECT_EQ(window->summaryAction()->toolTip(), QStringLiteral("Regenerate AI summary"));
 }
 
 TEST_F(MainWindowTest, OpeningAMeetingAtAnEntrySelectsItOnceRead) {
