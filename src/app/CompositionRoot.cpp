@@ -10,6 +10,7 @@
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
 #include "library/search/MeetingSearchIndex.h"
+#include "library/search/SearchSession.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 #include "summary/ConfiguredSummaryService.h"
@@ -33,6 +34,7 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
     notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
                                                            platform_.fileRevealer);
     library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
+    searchSession_ = std::make_unique<SearchSession>(*scheduler_);
     openSearchIndex();
     // Each output folder has an index of its own.
     QObject::connect(library_.get(), &MeetingLibrary::folderChanged, library_.get(),
@@ -62,6 +64,7 @@ void CompositionRoot::openSearchIndex() {
     QObject::connect(library_.get(), &MeetingLibrary::recordFinalised, searchIndex_.get(), changed);
     QObject::connect(library_.get(), &MeetingLibrary::recordDeleted, searchIndex_.get(), changed);
     searchIndex_->start();
+    searchSession_->setIndex(searchIndex_.get());
 }
 
 } // namespace velmora

@@ -19,6 +19,7 @@ class NotificationManager;
 class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
+class SearchSession;
 class SystemClock;
 class ZoomManager;
 
@@ -38,6 +39,8 @@ public:
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
+    // The window's search; follows the index when the output folder changes.
+    SearchSession& searchSession() { return *searchSession_; }
 
 private:
     // The index of the library's current folder, following its records.
@@ -54,6 +57,7 @@ private:
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
     std::unique_ptr<MeetingLibrary> library_;
+    std::unique_ptr<SearchSession> searchSession_;
     std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads the library's history
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;
