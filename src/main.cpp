@@ -3,12 +3,22 @@
 #include "app/ReplayCommand.h"
 #include "app/SearchCommand.h"
 #include "app/SummarizeCommand.h"
+#include "app/AutostartManager.h"
+#include "app/CompositionRoot.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
+#include "platform/linux/LinuxDesktopServices.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SingleInstance.h"
+#include "platform/linux/TerminationSignals.h"
+#include "ui/DesktopApplication.h"
 
+#include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QSystemTrayIcon>
 
 #include <memory>
 
@@ -56,20 +66,39 @@ const QList<CommandLine::Mode> modes{
      [](const QStringList&) { return velmora::EnableAccessibilityCommand::run(); }},
 };
 
-// Plain `velmora` is the desktop application. Until its windows exist it describes the
-// command line, after the same display check the windows will need.
-int describeCommandLine(const QStringList&);
+const QCommandLineOption autostartOption(
+    QStringLiteral("autostart"), QStringLiteral("Starts in the tray without opening a window (used at login)."));
+
+// Plain `velmora`: the tray application. A second one only asks the first to show its window.
+int runTrayApplication(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addOption(autostartOption);
+    parser.parse(arguments);
+    velmora::SingleInstance instance;
+    velmora::DesktopApplication* running = nullptr;
+    if (instance.claim([&running] {
+            if (running)
+                running->lifecycle().reopen();
+        }) == velmora::SingleInstance::Role::secondary)
+        return 0;
+
+    velmora::LinuxPlatform platform;
+    velmora::CompositionRoot root(platform.platform());
+    velmora::LinuxDesktopServices desktop(platform.fileRevealer());
+    velmora::AutostartManager autostart = velmora::AutostartManager::forCurrentUser();
+    velmora::DesktopApplication application(
+        root, desktop, autostart,
+        {parser.isSet(autostartOption), [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
+    running = &application;
+    velmora::TerminationSignals::onTermination(&application, [&application] { application.lifecycle().quit(); });
+    application.start();
+    return QCoreApplication::exec();
+}
 
 const CommandLine commandLine(
     subcommands, modes,
     {QString(), QStringLiteral("Velmora records the live captions of online meetings as text transcripts."),
-     &describeCommandLine, true});
-
-int describeCommandLine(const QStringList&) {
-    QTextStream out(stdout);
-    out << commandLine.helpText();
-    return 0;
-}
+     &runTrayApplication, true, {autostartOption}});
 
 } // namespace
 
@@ -82,12 +111,15 @@ int main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
     std::unique_ptr<QCoreApplication> application;
-    const auto makeApplication = [&](bool) {
+    const auto makeApplication = [&](bool windowed) {
         // The PDF export lays text out with fonts, which needs a GUI application; it never
         // shows anything, so the offscreen platform serves on any machine.
         if (arguments.value(1) == QLatin1String("export")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             application = std::make_unique<QGuiApplication>(argc, argv);
+        } else if (windowed) {
+            application = std::make_unique<QApplication>(argc, argv);
+            QGuiApplication::setDesktopFileName(QString::fromLatin1(velmora::AutostartManager::applicationID));
         } else {
             application = std::make_unique<QCoreApplication>(argc, argv);
         }

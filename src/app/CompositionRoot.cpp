@@ -53,6 +53,10 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
 // Members go in reverse order: the controller first. The platform outlives the root.
 CompositionRoot::~CompositionRoot() = default;
 
+Scheduler& CompositionRoot::scheduler() { return *scheduler_; }
+const Clock& CompositionRoot::clock() const { return *clock_; }
+NotificationService& CompositionRoot::notificationService() { return *notifications_; }
+
 void CompositionRoot::openSearchIndex() {
     searchIndex_ = std::make_unique<MeetingSearchIndex>(
         library_->folder(), [library = library_.get()] { return library->records(); }, *scheduler_);

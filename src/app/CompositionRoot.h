@@ -12,13 +12,16 @@
 namespace velmora {
 
 class BrowserProcessCache;
+class Clock;
 class FormatSettingsManager;
 class MeetingLibrary;
 class MeetingSearchIndex;
 class NotificationManager;
+class NotificationService;
 class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
+class Scheduler;
 class SystemClock;
 class ZoomManager;
 
@@ -38,6 +41,10 @@ public:
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
+    Platform& platform() { return platform_; }
+    Scheduler& scheduler();
+    const Clock& clock() const;
+    NotificationService& notificationService();
 
 private:
     // The index of the library's current folder, following its records.
