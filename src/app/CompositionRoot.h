@@ -14,7 +14,10 @@ namespace velmora {
 class BrowserProcessCache;
 class Clock;
 class FormatSettingsManager;
+class FileRevealer;
 class MeetingLibrary;
+class MeetingNotesManager;
+class MeetingNotesProvider;
 class MeetingSearchIndex;
 class NotificationManager;
 class NotificationService;
@@ -22,6 +25,7 @@ class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
 class Scheduler;
+class SearchSession;
 class SystemClock;
 class ZoomManager;
 
@@ -42,9 +46,13 @@ public:
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
     Platform& platform() { return platform_; }
-    Scheduler& scheduler();
     const Clock& clock() const;
     NotificationService& notificationService();
+    Scheduler& scheduler();
+    MeetingNotesProvider& notes();
+    FileRevealer& fileRevealer() { return platform_.fileRevealer; }
+    // The window's search; follows the index when the output folder changes.
+    SearchSession& searchSession() { return *searchSession_; }
 
 private:
     // The index of the library's current folder, following its records.
@@ -60,7 +68,9 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
+    std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
+    std::unique_ptr<SearchSession> searchSession_;
     std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads the library's history
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;
