@@ -71,8 +71,6 @@ void OnboardingWindow::showEvent(QShowEvent* event) {
 void OnboardingWindow::closeEvent(QCloseEvent* event) {
     poll_.reset();
     QWidget::closeEvent(event);
-    if (!completing_)
-        emit dismissed();
 }
 
 void OnboardingWindow::clearStep() {
@@ -87,6 +85,7 @@ void OnboardingWindow::clearStep() {
     pageLayout_->setSpacing(12);
     buttons_ = nullptr;
     accessibilityResult_ = nullptr;
+    pageFilled_ = false;
     layout()->addWidget(page_);
 }
 
@@ -112,7 +111,9 @@ void OnboardingWindow::addHeader(const QString& iconName, const QString& title, 
 
 QPushButton* OnboardingWindow::addButton(const QString& text, bool prominent, std::function<void()> onClick) {
     if (!buttons_) {
-        pageLayout_->addStretch(1);
+        // Buttons sit at the bottom; a list that fills the page pushes them there itself.
+        if (!pageFilled_)
+            pageLayout_->addStretch(1);
         buttons_ = new QHBoxLayout();
         buttons_->addStretch(1);
         pageLayout_->addLayout(buttons_);
@@ -150,6 +151,7 @@ void OnboardingWindow::addTips() {
     layout->addStretch(1);
     area->setWidget(list);
     pageLayout_->addWidget(area, 1);
+    pageFilled_ = true;
 }
 
 void OnboardingWindow::showStep() {
@@ -216,11 +218,7 @@ void OnboardingWindow::showStep() {
         addHeader(QStringLiteral("emblem-ok"), QStringLiteral("You're All Set"),
                   QStringLiteral("Velmora is ready. It will appear in your system tray and "
                                  "automatically detect when you start a meeting with captions enabled."));
-        addButton(QStringLiteral("Close"), true, [this] {
-            completing_ = true;
-            emit completed();
-            completing_ = false;
-        });
+        addButton(QStringLiteral("Close"), true, [this] { emit completed(); });
         break;
     }
     if (buttons_)

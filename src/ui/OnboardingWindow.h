@@ -38,8 +38,6 @@ public:
 signals:
     // "Close" on the last step.
     void completed();
-    // The window was closed before the guide was finished.
-    void dismissed();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -64,7 +62,7 @@ private:
     QBoxLayout* pageLayout_ = nullptr;
     QBoxLayout* buttons_ = nullptr;
     QLabel* accessibilityResult_ = nullptr;
-    bool completing_ = false;
+    bool pageFilled_ = false;
 };
 
 } // namespace velmora
