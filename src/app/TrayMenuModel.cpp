@@ -3,9 +3,9 @@
 #include "app/AppState.h"
 #include "app/TrayMenuActions.h"
 #include "capture/Clock.h"
+#include "library/MeetingFormatters.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
 namespace velmora {
 
@@ -23,29 +23,6 @@ QString menuSourceName(CaptionSource source) {
     case CaptionSource::browserMeet: return QStringLiteral("Google Meet");
     }
     Q_UNREACHABLE();
-}
-
-QString relativeDate(const QDateTime& date, const QDateTime& now) {
-    const QDateTime local = date.toLocalTime();
-    const QDate today = now.toLocalTime().date();
-    const QString time = local.toString(QStringLiteral("HH:mm"));
-    if (local.date() == today)
-        return QStringLiteral("Today, ") + time;
-    if (local.date() == today.addDays(-1))
-        return QStringLiteral("Yesterday, ") + time;
-    return QLocale().toString(local, QStringLiteral("ddd, MMM d")) + QStringLiteral(", ") + time;
-}
-
-QString shortDuration(double seconds) {
-    const auto t = static_cast<qint64>(seconds);
-    const qint64 hours = t / 3600;
-    const qint64 minutes = (t / 60) % 60;
-    if (t >= 3600 || t <= -3600) {
-        if (minutes == 0)
-            return QString::number(hours) + QStringLiteral("h");
-        return QStringLiteral("%1h %2 min").arg(hours).arg(minutes);
-    }
-    return QStringLiteral("%1 min").arg(std::max<qint64>(minutes, 1));
 }
 
 bool fileExists(const std::optional<QString>& path) {
@@ -82,8 +59,9 @@ QString TrayMenuModel::toolTip() const {
 }
 
 QString TrayMenuModel::meetingTitle(const MeetingRecord& record, const QDateTime& now) {
-    return relativeDate(record.date, now) + QStringLiteral(" — ") + menuSourceName(record.source) +
-           QStringLiteral(" (") + shortDuration(record.duration) + QStringLiteral(")");
+    return MeetingFormatters::formatDate(record.date, now) + QStringLiteral(" — ") +
+           menuSourceName(record.source) + QStringLiteral(" (") +
+           MeetingFormatters::formatDuration(record.duration) + QStringLiteral(")");
 }
 
 QList<MenuEntry> TrayMenuModel::entries() const {
