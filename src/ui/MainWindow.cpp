@@ -90,7 +90,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     showSelection();
 }
 
-MainWindow::~MainWindow() = default;
+// The detail view is deleted with the other children after this window's members are gone:
+// its notes are saved now, while everything they need is alive.
+MainWindow::~MainWindow() { detailView_->leave(); }
 
 std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root) {
     return std::make_unique<MainWindow>(MainWindowServices::from(root));
@@ -266,8 +268,10 @@ void MainWindow::onMeetingsChanged() {
 void MainWindow::requestDelete(const MeetingRecord& record) {
     if (!services_.confirmDelete(this, record))
         return;
-    if (selection_ && selection_->recordId() == record.id)
+    if (selection_ && selection_->recordId() == record.id) {
+        detailView_->discard();
         setSelection(std::nullopt);
+    }
     if (services_.deleteMeeting)
         services_.deleteMeeting(record);
 }

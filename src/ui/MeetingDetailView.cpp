@@ -213,6 +213,11 @@ void MeetingDetailView::leave() {
     summaryText_.reset();
 }
 
+void MeetingDetailView::discard() {
+    notesSaver_.discard();
+    leave();
+}
+
 bool MeetingDetailView::isLive() const {
     const auto live = services_.appState.currentLiveMeetingID();
     return record_ && live && *live == record_->id;

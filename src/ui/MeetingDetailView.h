@@ -37,6 +37,9 @@ public:
     void showMeeting(const MeetingRecord& record);
     // Saves the notes and shows nothing.
     void leave();
+    // Shows nothing, dropping unsaved notes: the meeting is being deleted, and a notes file
+    // written now would outlive it.
+    void discard();
     std::optional<MeetingRecord> record() const { return record_; }
 
     DetailTab tab() const;

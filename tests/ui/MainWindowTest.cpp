@@ -194,8 +194,12 @@ TEST_F(MainWindowTest, DeletingTheSelectedMeetingAsksFirstAndClearsTheSelection)
     EXPECT_TRUE(deleted.isEmpty());
     EXPECT_EQ(window->selection(), MeetingSelection::record(doomed.id));
 
+    // Notes typed just before are not written beside a meeting that is going away.
+    type(QStringLiteral("unsaved"));
     confirm = true;
     window->requestDelete(doomed);
+    scheduler.advance(5s);
+    EXPECT_TRUE(notes.saved.isEmpty());
     ASSERT_EQ(deleted.size(), 1);
     EXPECT_EQ(deleted[0].id, doomed.id);
     EXPECT_FALSE(window->selection().has_value());
