@@ -11,6 +11,7 @@
 #include "capture/SystemClock.h"
 #include "library/MeetingNotesManager.h"
 #include "library/search/MeetingSearchIndex.h"
+#include "library/search/SearchSession.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 #include "summary/ConfiguredSummaryService.h"
@@ -35,6 +36,7 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
                                                            platform_.fileRevealer);
     notes_ = std::make_unique<MeetingNotesManager>();
     library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
+    searchSession_ = std::make_unique<SearchSession>(*scheduler_);
     openSearchIndex();
     // Each output folder has an index of its own.
     QObject::connect(library_.get(), &MeetingLibrary::folderChanged, library_.get(),
@@ -68,6 +70,7 @@ void CompositionRoot::openSearchIndex() {
     QObject::connect(library_.get(), &MeetingLibrary::recordFinalised, searchIndex_.get(), changed);
     QObject::connect(library_.get(), &MeetingLibrary::recordDeleted, searchIndex_.get(), changed);
     searchIndex_->start();
+    searchSession_->setIndex(searchIndex_.get());
 }
 
 } // namespace velmora

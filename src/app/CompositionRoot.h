@@ -23,6 +23,7 @@ class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
 class Scheduler;
+class SearchSession;
 class SystemClock;
 class ZoomManager;
 
@@ -45,6 +46,8 @@ public:
     Scheduler& scheduler();
     MeetingNotesProvider& notes();
     FileRevealer& fileRevealer() { return platform_.fileRevealer; }
+    // The window's search; follows the index when the output folder changes.
+    SearchSession& searchSession() { return *searchSession_; }
 
 private:
     // The index of the library's current folder, following its records.
@@ -62,6 +65,7 @@ private:
     std::unique_ptr<NotificationManager> notifications_;
     std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
+    std::unique_ptr<SearchSession> searchSession_;
     std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads the library's history
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;

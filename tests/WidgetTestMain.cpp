@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-// Widget tests need a QApplication; they run on the offscreen platform unless told otherwise.
+// For test programs that build widgets. No display: the offscreen platform.
 int main(int argc, char** argv) {
     qputenv("QT_NO_GLIB", "1");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
