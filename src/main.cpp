@@ -7,6 +7,7 @@
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "ui/AppearanceController.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -68,7 +69,8 @@ int runWindow(const QStringList& arguments) {
     }
     velmora::LinuxPlatform platform;
     velmora::CompositionRoot root(platform.platform(), outputDirectory);
-    const auto window = velmora::MainWindow::create(root);
+    velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
+    const auto window = velmora::MainWindow::create(root, appearance);
     auto start = root.controller().initialize();
     QCoro::waitFor(start);
     window->showAndRaise();

@@ -11,7 +11,9 @@
 
 namespace velmora {
 
+class AXPermissionChecker;
 class BrowserProcessCache;
+class FormatSettingsProvider;
 class FormatSettingsManager;
 class FileRevealer;
 class MeetingLibrary;
@@ -46,6 +48,9 @@ public:
     Scheduler& scheduler();
     MeetingNotesProvider& notes();
     FileRevealer& fileRevealer() { return platform_.fileRevealer; }
+    NotificationCenterProviding& notificationCenter() { return platform_.notificationCenter; }
+    FormatSettingsProvider& formatSettings();
+    AXPermissionChecker& permissionChecker();
     // The window's search; follows the index when the output folder changes.
     SearchSession& searchSession() { return *searchSession_; }
 
@@ -63,6 +68,7 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
+    std::unique_ptr<AXPermissionChecker> permissionChecker_;
     std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
     std::unique_ptr<SearchSession> searchSession_;

@@ -1,11 +1,13 @@
 #include "ui/MainWindow.h"
 
 #include "app/AppState.h"
+#include "app/CompositionRoot.h"
 #include "app/FileRevealer.h"
 #include "app/OutputDirectoryProvider.h"
 #include "ui/EmptyStatePanel.h"
 #include "ui/MeetingDetailView.h"
 #include "ui/MeetingSidebar.h"
+#include "ui/SettingsPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -94,8 +96,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 // its notes are saved now, while everything they need is alive.
 MainWindow::~MainWindow() { detailView_->leave(); }
 
-std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root) {
-    return std::make_unique<MainWindow>(MainWindowServices::from(root));
+std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root, AppearanceController& appearance,
+                                              std::function<void()> onSetupGuide) {
+    auto window = std::make_unique<MainWindow>(MainWindowServices::from(root));
+    window->setSettingsPage(new SettingsPage(SettingsPage::Services{
+        root.appState(), root.settings(), root.outputDirectory(), root.formatSettings(), appearance,
+        root.permissionChecker(), root.notificationCenter(), root.scheduler(), &root.library(),
+        std::move(onSetupGuide), {}, {}}));
+    return window;
 }
 
 void MainWindow::buildToolbar() {

@@ -13,14 +13,11 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
-class QStackedWidget;
 class QTabWidget;
-class QTextBrowser;
 
 namespace velmora {
 
-class EmptyStatePanel;
+class SummaryView;
 class TranscriptPanel;
 
 // One meeting: its header, and the tabs "Transcript", "Notes" and "Summary". A finished
@@ -57,7 +54,7 @@ public:
     TranscriptStore& transcriptStore() { return store_; }
     TranscriptPanel* transcriptPanel() const { return transcriptPanel_; }
     QPlainTextEdit* notesEditor() const { return notesEditor_; }
-    QWidget* summaryPage() const;
+    SummaryView* summaryView() const { return summaryView_; }
     QString headerTitle() const;
 
 signals:
@@ -69,7 +66,6 @@ signals:
 private:
     QWidget* buildHeader();
     QWidget* buildNotesTab();
-    QWidget* buildSummaryTab();
     void loadTranscript();
     void loadSummary();
     void syncLive();
@@ -98,12 +94,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     TranscriptPanel* transcriptPanel_ = nullptr;
     QPlainTextEdit* notesEditor_ = nullptr;
-    QStackedWidget* summaryStack_ = nullptr;
-    QWidget* summaryProgressPage_ = nullptr;
-    QLabel* summaryProgress_ = nullptr;
-    QTextBrowser* summaryView_ = nullptr;
-    EmptyStatePanel* summaryEmpty_ = nullptr;
-    QPushButton* generateButton_ = nullptr;
+    SummaryView* summaryView_ = nullptr;
 };
 
 } // namespace velmora
