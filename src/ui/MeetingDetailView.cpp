@@ -5,12 +5,14 @@
 #include "library/MeetingFormatters.h"
 #include "library/MeetingNotesProvider.h"
 #include "ui/MarkdownNoteEditor.h"
+#include "ui/RelativeFont.h"
 #include "ui/Logging.h"
 #include "ui/MeetingListDelegate.h"
 #include "ui/SourceIcon.h"
 #include "ui/SummaryView.h"
 #include "ui/TranscriptPanel.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -91,15 +93,20 @@ MeetingDetailView::MeetingDetailView(MainWindowServices& services, QWidget* pare
 
 MeetingDetailView::~MeetingDetailView() { leave(); }
 
+void MeetingDetailView::changeEvent(QEvent* event) {
+    if (title_ && (event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange)) {
+        title_->setFont(relativeFont(titleScale));
+        refreshHeader(); // the mark is sized by the title
+    }
+    QWidget::changeEvent(event);
+}
+
 QWidget* MeetingDetailView::buildHeader() {
     auto* header = new QWidget(this);
     sourceIcon_ = new QLabel(header);
     title_ = new QLabel(header);
     title_->setAccessibleName(QStringLiteral("Meeting name"));
-    QFont titleFont = title_->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setWeight(QFont::DemiBold);
-    title_->setFont(titleFont);
+    title_->setFont(relativeFont(titleScale));
     dateLine_ = new QLabel(header);
     dateLine_->setAccessibleName(QStringLiteral("Meeting date and duration"));
     recordingBadge_ = new QLabel(QStringLiteral("Recording"), header);

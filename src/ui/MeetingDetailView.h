@@ -63,7 +63,12 @@ signals:
     // Live state, summary state or the transcript changed: toolbar actions may change.
     void actionsChanged();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    static constexpr double titleScale = 1.4;
+
     QWidget* buildHeader();
     QWidget* buildNotesTab();
     void loadTranscript();

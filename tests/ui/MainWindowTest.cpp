@@ -6,6 +6,7 @@
 #include "fakes/ManualScheduler.h"
 #include "fakes/QtPrinters.h"
 #include "library/MeetingNotesManager.h"
+#include "ui/AppearanceController.h"
 #include "ui/EmptyStatePanel.h"
 #include "ui/LatestRead.h"
 #include "ui/MainWindow.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSemaphore>
@@ -376,10 +378,21 @@ TEST_F(MainWindowTest, OpeningAMeetingAtAnEntrySelectsItOnceRead) {
     EXPECT_FALSE(window->openMeeting(QUuid::createUuid()));
 }
 
-TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSize) {
+TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSizeAndTheWindowsFontsFollow) {
     ZoomManager zoom(settings);
     state.configureZoom(&zoom);
+    AppearanceController appearance(*qApp, settings, state);
+    const auto record = meeting(today(9, 0), {});
+    state.setVisibleMeetings({record});
     open();
+    selectAndLoad(record);
+    QLabel* title = nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->accessibleName() == QStringLiteral("Meeting name"))
+            title = label;
+    ASSERT_NE(title, nullptr);
+    const qreal titleSize = title->font().pointSizeF();
+    const qreal listSize = detail().transcriptPanel()->list()->font().pointSizeF();
     window->show();
     QApplication::setActiveWindow(window.get());
     QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
@@ -388,11 +401,16 @@ TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSize) {
     QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier); // stays at the largest
     EXPECT_EQ(state.zoomLevel(), ZoomLevel::extraLarge);
     EXPECT_EQ(settings.value(QStringLiteral("zoomLevel")).toString(), QStringLiteral("extraLarge"));
+    QCoreApplication::processEvents(); // the new font reaches the widgets as posted events
+    EXPECT_NEAR(title->font().pointSizeF(), titleSize * 1.2, 0.2);
+    EXPECT_NEAR(detail().transcriptPanel()->list()->font().pointSizeF(), listSize * 1.2, 0.2);
     QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_EQ(state.zoomLevel(), ZoomLevel::large);
     QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(state.zoomLevel(), ZoomLevel::default_);
     EXPECT_EQ(settings.value(QStringLiteral("zoomLevel")).toString(), QStringLiteral("default"));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(title->font().pointSizeF(), titleSize, 0.2);
 }
 
 TEST_F(MainWindowTest, GeometryIsRestoredUnlessSmallerThanTheMinimum) {
