@@ -44,6 +44,7 @@ MarkdownHighlighter::MarkdownHighlighter(QTextDocument* document, double scaleFa
     // the base class restyles the edited block.
     connect(document, &QTextDocument::contentsChange, this, &MarkdownHighlighter::onContentsChange);
     codeBlocks_ = findCodeBlocks(document);
+    blockCount_ = document->blockCount();
     setDocument(document);
     rehighlight(); // at once rather than at the next turn of the event loop
 }
@@ -113,22 +114,41 @@ void MarkdownHighlighter::rebuildInlineRules() {
     };
 }
 
+namespace {
+// Block state bits: the line is inside a closed code block; the line is a fence.
+constexpr int codeBit = 1, fenceBit = 2;
+} // namespace
+
 void MarkdownHighlighter::onContentsChange(int position, int, int added) {
-    QList<BlockSpan> spans = findCodeBlocks(document());
-    if (spans != codeBlocks_) {
-        codeBlocks_ = std::move(spans);
-        // A fence appeared, vanished or moved: lines far from the edit change their style.
-        rehighlight();
-        return;
+    const QTextBlock first = document()->findBlock(position);
+    const QTextBlock last = document()->findBlock(position + added);
+    if (mayMoveFences(first, last)) {
+        QList<BlockSpan> spans = findCodeBlocks(document());
+        blockCount_ = document()->blockCount();
+        if (spans != codeBlocks_) {
+            codeBlocks_ = std::move(spans);
+            // A fence appeared, vanished or moved: lines far from the edit change their style.
+            rehighlight();
+            return;
+        }
     }
     // Only the edited lines. The base class does this too, but not before its first deferred
     // pass has run, and text set right after construction must be styled at once.
-    const QTextBlock last = document()->findBlock(position + added);
-    for (QTextBlock block = document()->findBlock(position); block.isValid(); block = block.next()) {
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
         rehighlightBlock(block);
         if (block == last)
             break;
     }
+}
+
+// Typing inside one line that neither is nor was a fence leaves every code block where it was,
+// so long notes are not walked on each keystroke. The old line's state still tells whether it
+// was a fence: it is restyled only after this.
+bool MarkdownHighlighter::mayMoveFences(const QTextBlock& first, const QTextBlock& last) const {
+    if (first != last || document()->blockCount() != blockCount_)
+        return true;
+    const int state = first.userState();
+    return isFence(first.text()) || state < 0 || (state & fenceBit);
 }
 
 QList<MarkdownHighlighter::BlockSpan> MarkdownHighlighter::findCodeBlocks(
@@ -158,8 +178,9 @@ bool MarkdownHighlighter::inCodeBlock(int blockNumber) const {
 
 void MarkdownHighlighter::highlightBlock(const QString& text) {
     const bool code = inCodeBlock(currentBlock().blockNumber());
-    // The state carries whether the block is code, so a change here walks on to the next block.
-    setCurrentBlockState(code ? 1 : 0);
+    // The state carries whether the block is code, so a change here walks on to the next block,
+    // and whether it is a fence, so an edit can tell that it removed one.
+    setCurrentBlockState((code ? codeBit : 0) | (isFence(text) ? fenceBit : 0));
     if (code) {
         QTextCharFormat format;
         format.setFont(monoFont_);

@@ -60,6 +60,7 @@ private:
     void onContentsChange(int position, int removed, int added);
     static QList<BlockSpan> findCodeBlocks(const QTextDocument* document);
     bool inCodeBlock(int blockNumber) const;
+    bool mayMoveFences(const QTextBlock& first, const QTextBlock& last) const;
     bool styleHeading(const QString& text);
     bool styleRule(const QString& text);
     void styleBlock(const QString& text);
@@ -71,6 +72,7 @@ private:
     QFont headingFonts_[6];
     QColor markerColor_, secondaryColor_, codeBackground_;
     QList<BlockSpan> codeBlocks_;
+    int blockCount_ = 0; // when codeBlocks_ was computed
     QList<InlineRule> inlineRules_;
 };
 

@@ -50,6 +50,12 @@ QPushButton* segment(const QString& text, const QString& group, QButtonGroup* bu
     auto* button = new QPushButton(text, parent);
     button->setCheckable(true);
     button->setAccessibleName(group + QStringLiteral(": ") + text);
+    // A sunken button is hard to tell apart in a dark palette: the chosen one is also bold.
+    QObject::connect(button, &QPushButton::toggled, button, [button](bool checked) {
+        QFont weight;
+        weight.setBold(checked); // only the weight: the size follows the text scale
+        button->setFont(weight);
+    });
     buttons->addButton(button, id);
     return button;
 }

@@ -133,8 +133,16 @@ TEST_F(MarkdownHighlighterTest, ClosingAFenceRestylesTheBlocksAfterTheOpeningOne
     EXPECT_NE(formatAt(document, 2, 3).fontWeight(), QFont::Bold);
     EXPECT_TRUE(isMono(3, 4)); // the heading line is code now
 
-    // Removing the closing fence again gives the lines their Markdown styles back.
+    // Typing inside a line keeps the blocks; breaking the closing fence within its line, or
+    // removing it, gives the lines their Markdown styles back.
+    QTextCursor(document.findBlockByNumber(0)).insertText(QStringLiteral("more "));
+    EXPECT_EQ(highlighter.codeBlocks().size(), 1);
     cursor.movePosition(QTextCursor::End);
+    cursor.deletePreviousChar();
+    EXPECT_TRUE(highlighter.codeBlocks().isEmpty());
+    EXPECT_EQ(formatAt(document, 2, 3).fontWeight(), QFont::Bold);
+    cursor.insertText(QStringLiteral("`"));
+    EXPECT_EQ(highlighter.codeBlocks().size(), 1);
     cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     EXPECT_TRUE(highlighter.codeBlocks().isEmpty());

@@ -60,8 +60,9 @@ protected:
     }
     void TearDown() override {
         // A check still asking a server uses the scheduler, which goes with the test.
-        if (page)
+        if (page) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return !page->isCheckingLanguageModel(); }, 5000));
+        }
         page.reset();
         appearance->setMode(AppearanceMode::system);
         state.setZoomLevel(ZoomLevel::default_);
