@@ -71,9 +71,9 @@ int runWindow(const QStringList& arguments) {
     velmora::CompositionRoot root(platform.platform(), outputDirectory);
     velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
     const auto window = velmora::MainWindow::create(root, appearance);
-    auto start = root.controller().initialize();
-    QCoro::waitFor(start);
+    // The window shows at once; start-up (accessibility check, monitoring) runs in the loop.
     window->showAndRaise();
+    auto start = root.controller().initialize();
     const int status = QApplication::exec();
     auto shutdown = root.controller().shutdown();
     QCoro::waitFor(shutdown);
