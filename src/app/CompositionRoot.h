@@ -11,7 +11,10 @@
 
 namespace velmora {
 
+class AXPermissionChecker;
 class BrowserProcessCache;
+class Clock;
+class FormatSettingsProvider;
 class FormatSettingsManager;
 class FileRevealer;
 class MeetingLibrary;
@@ -19,6 +22,7 @@ class MeetingNotesManager;
 class MeetingNotesProvider;
 class MeetingSearchIndex;
 class NotificationManager;
+class NotificationService;
 class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
@@ -43,9 +47,15 @@ public:
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
+    Platform& platform() { return platform_; }
+    const Clock& clock() const;
+    NotificationService& notificationService();
     Scheduler& scheduler();
     MeetingNotesProvider& notes();
     FileRevealer& fileRevealer() { return platform_.fileRevealer; }
+    NotificationCenterProviding& notificationCenter() { return platform_.notificationCenter; }
+    FormatSettingsProvider& formatSettings();
+    AXPermissionChecker& permissionChecker();
     // The window's search; follows the index when the output folder changes.
     SearchSession& searchSession() { return *searchSession_; }
 
@@ -63,6 +73,7 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
+    std::unique_ptr<AXPermissionChecker> permissionChecker_;
     std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
     std::unique_ptr<SearchSession> searchSession_;
