@@ -78,6 +78,8 @@ int runWindow(const QStringList& arguments) {
     velmora::CompositionRoot root(platform.platform(), outputDirectory);
     velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
     const auto window = velmora::MainWindow::create(root, appearance);
+    // Ctrl+C in the terminal and SIGTERM finalise as closing the window does.
+    velmora::TerminationSignals::onTermination(window.get(), [] { QApplication::quit(); });
     // The window shows at once; start-up (accessibility check, monitoring) runs in the loop.
     window->showAndRaise();
     auto start = root.controller().initialize();
