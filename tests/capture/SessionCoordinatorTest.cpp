@@ -307,6 +307,58 @@ TEST_F(SessionCoordinatorTest, TwoLinesMergedIntoOneAreNeitherRepeatedNorLost) {
                                                      "A: Second point, needs more work today.", "B: Sure"}));
 }
 
+// The merge comes only after the later line was closed by a third one: the earlier utterance
+// keeps its words, the closed one takes the revision of its part, and neither is repeated.
+TEST_F(SessionCoordinatorTest, LinesMergedAfterTheLaterOneClosedAreNeitherRepeatedNorLost) {
+    start();
+    poll({{"A", "Customer contract tomorrow, is that settled?"}});
+    poll({{"A", "Customer contract tomorrow, is that settled?"}, {"A", "But December"}});
+    poll({{"A", "Customer contract tomorrow, is that settled?"}, {"A", "But December June signup"}});
+    poll({{"A", "Customer contract tomorrow, is that settled?"}, {"A", "But December June signup"}, {"A", "Mockup"}});
+    poll({{"A", "Customer contract tomorrow, is that settled? But December, June signup."},
+          {"A", "Mockup draft see"}});
+    poll({{"A", "Customer contract tomorrow, is that settled? But December, June signup."},
+          {"A", "Mockup draft see test up"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: Customer contract tomorrow, is that settled?", "A: But December, June signup.",
+                           "A: Mockup draft see test up"}));
+}
+
+// The earlier utterance was written already when the merge comes: the later one takes only its
+// own part of the merged line.
+TEST_F(SessionCoordinatorTest, LineMergedIntoOneAlreadyWrittenTakesOnlyItsOwnPart) {
+    start();
+    poll({{"A", "First point is settled and agreed."}});
+    poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}});
+    for (int k = 0; k < 8; ++k)
+        poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}, {"A", "Second point needs more"}});
+    ASSERT_EQ(texts(writer->written()), QStringList({"A: First point is settled and agreed."}));
+    poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}, {"A", "Second point needs more work."},
+          {"B", "Okay"}});
+    poll({{"A", "First point is settled and agreed. Second point, needs more work."}, {"B", "Okay"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: First point is settled and agreed.", "B: Yes indeed", "A: Second point, needs more work.",
+                           "B: Okay"}));
+}
+
+// A line of one word merged into the line above while that line is revised: the word starts
+// the open utterance, which follows the merged line from there.
+TEST_F(SessionCoordinatorTest, OneWordLineMergedIntoTheLineAboveStaysItsOwnUtterance) {
+    start();
+    poll({{"A", "That roadmap onboarding product document is final."}});
+    poll({{"A", "That roadmap onboarding product document is final."}, {"A", "Workshop"}});
+    poll({{"A", "That roadmap onboarding product document is finished. Workshop week"}});
+    poll({{"A", "That roadmap onboarding product document is finished. Workshop week to us training"}});
+    poll({{"A", "That roadmap onboarding product document is finished. Workshop week to us training."},
+          {"B", "Right"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: That roadmap onboarding product document is finished.",
+                           "A: Workshop week to us training.", "B: Right"}));
+}
+
 // Revisions that make the line shorter: a repeated word taken back, the last word withdrawn.
 TEST_F(SessionCoordinatorTest, RevisionThatShortensTheLineReplacesItsEnd) {
     start();
