@@ -1,14 +1,20 @@
 #include "app/CommandLine.h"
+#include "app/CompositionRoot.h"
 #include "app/ExportCommand.h"
 #include "app/ReplayCommand.h"
 #include "app/SearchCommand.h"
 #include "app/SummarizeCommand.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "ui/MainWindow.h"
 
+#include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QCoroTask>
 
 #include <memory>
 
@@ -42,15 +48,44 @@ const QList<CommandLine::Subcommand> subcommands{
      [](const QStringList& arguments) { return velmora::SearchCommand::run(arguments); }},
 };
 
+const QCommandLineOption outputDirOption(
+    QStringLiteral("output-dir"),
+    QStringLiteral("Writes into <dir> (created if needed) instead of the configured folder."),
+    QStringLiteral("dir"));
+
+// `velmora --window [--output-dir DIR]`: the meetings window over a running controller, which
+// monitors and records as in headless mode. Closing the window finalises and quits.
+int runWindow(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("window"), QString()});
+    parser.addOption(outputDirOption);
+    parser.process(arguments);
+    std::optional<QString> outputDirectory;
+    if (parser.isSet(outputDirOption)) {
+        outputDirectory = velmora::HeadlessCommand::prepareOutputDirectory(parser.value(outputDirOption));
+        if (!outputDirectory)
+            return CommandLine::exitUsage;
+    }
+    velmora::LinuxPlatform platform;
+    velmora::CompositionRoot root(platform.platform(), outputDirectory);
+    const auto window = velmora::MainWindow::create(root);
+    auto start = root.controller().initialize();
+    QCoro::waitFor(start);
+    window->showAndRaise();
+    const int status = QApplication::exec();
+    auto shutdown = root.controller().shutdown();
+    QCoro::waitFor(shutdown);
+    return status;
+}
+
 // Ways of starting the application, chosen by an option.
 const QList<CommandLine::Mode> modes{
     {QStringLiteral("headless"),
      QStringLiteral("Watches for meeting captions and records them, without windows."),
-     &velmora::HeadlessCommand::run, false,
-     {QCommandLineOption(QStringLiteral("output-dir"),
-                         QStringLiteral("Writes into <dir> (created if needed) instead of the "
-                                        "configured folder."),
-                         QStringLiteral("dir"))}},
+     &velmora::HeadlessCommand::run, false, {outputDirOption}},
+    {QStringLiteral("window"),
+     QStringLiteral("Opens the meetings window; captions are recorded as with --headless."),
+     &runWindow, true, {outputDirOption}},
     {QStringLiteral("enable-accessibility"),
      QStringLiteral("Turns on the desktop's accessibility support (needed to read captions)."),
      [](const QStringList&) { return velmora::EnableAccessibilityCommand::run(); }},
@@ -82,10 +117,12 @@ int main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
     std::unique_ptr<QCoreApplication> application;
-    const auto makeApplication = [&](bool) {
+    const auto makeApplication = [&](bool windowed) {
         // The PDF export lays text out with fonts, which needs a GUI application; it never
         // shows anything, so the offscreen platform serves on any machine.
-        if (arguments.value(1) == QLatin1String("export")) {
+        if (windowed) {
+            application = std::make_unique<QApplication>(argc, argv);
+        } else if (arguments.value(1) == QLatin1String("export")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             application = std::make_unique<QGuiApplication>(argc, argv);
         } else {

@@ -43,9 +43,16 @@ CommandLine::CommandLine(QList<Subcommand> subcommands, QList<Mode> modes, Mode 
 QList<QCommandLineOption> CommandLine::allOptions() const {
     QList<QCommandLineOption> options{helpOption, versionOption};
     options.append(defaultMode_.options);
+    QStringList names;
     for (const Mode& mode : modes_) {
         options.append(QCommandLineOption(mode.option, mode.description));
-        options.append(mode.options);
+        // Modes may share an option (--output-dir); the parser takes each name once.
+        for (const QCommandLineOption& option : mode.options) {
+            if (!names.contains(option.names().front())) {
+                names.append(option.names().front());
+                options.append(option);
+            }
+        }
     }
     return options;
 }
@@ -144,8 +151,11 @@ int CommandLine::run(const QStringList& arguments, const ApplicationFactory& mak
     }
     for (const Mode& mode : modes_) {
         for (const QCommandLineOption& option : mode.options) {
-            if (&mode != chosen && parser.isSet(option.names().front()))
-                return fail(exitUsage, QStringLiteral("--%1 needs --%2").arg(option.names().front(), mode.option));
+            const QString name = option.names().front();
+            const bool chosenTakesIt = chosen && std::any_of(chosen->options.cbegin(), chosen->options.cend(),
+                [&name](const QCommandLineOption& own) { return own.names().front() == name; });
+            if (&mode != chosen && parser.isSet(name) && !chosenTakesIt)
+                return fail(exitUsage, QStringLiteral("--%1 needs --%2").arg(name, mode.option));
         }
     }
     if (parser.isSet(helpOption)) {

@@ -9,7 +9,9 @@
 #include "app/ZoomManager.h"
 #include "capture/QtScheduler.h"
 #include "capture/SystemClock.h"
+#include "library/MeetingNotesManager.h"
 #include "library/search/MeetingSearchIndex.h"
+#include "library/search/SearchSession.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
 #include "summary/ConfiguredSummaryService.h"
@@ -32,7 +34,9 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
     zoom_ = std::make_unique<ZoomManager>(settings_);
     notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
                                                            platform_.fileRevealer);
+    notes_ = std::make_unique<MeetingNotesManager>();
     library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
+    searchSession_ = std::make_unique<SearchSession>(*scheduler_);
     openSearchIndex();
     // Each output folder has an index of its own.
     QObject::connect(library_.get(), &MeetingLibrary::folderChanged, library_.get(),
@@ -53,6 +57,10 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
 // Members go in reverse order: the controller first. The platform outlives the root.
 CompositionRoot::~CompositionRoot() = default;
 
+Scheduler& CompositionRoot::scheduler() { return *scheduler_; }
+
+MeetingNotesProvider& CompositionRoot::notes() { return *notes_; }
+
 void CompositionRoot::openSearchIndex() {
     searchIndex_ = std::make_unique<MeetingSearchIndex>(
         library_->folder(), [library = library_.get()] { return library->records(); }, *scheduler_);
@@ -62,6 +70,7 @@ void CompositionRoot::openSearchIndex() {
     QObject::connect(library_.get(), &MeetingLibrary::recordFinalised, searchIndex_.get(), changed);
     QObject::connect(library_.get(), &MeetingLibrary::recordDeleted, searchIndex_.get(), changed);
     searchIndex_->start();
+    searchSession_->setIndex(searchIndex_.get());
 }
 
 } // namespace velmora

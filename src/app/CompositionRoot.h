@@ -13,12 +13,17 @@ namespace velmora {
 
 class BrowserProcessCache;
 class FormatSettingsManager;
+class FileRevealer;
 class MeetingLibrary;
+class MeetingNotesManager;
+class MeetingNotesProvider;
 class MeetingSearchIndex;
 class NotificationManager;
 class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
+class Scheduler;
+class SearchSession;
 class SystemClock;
 class ZoomManager;
 
@@ -38,6 +43,11 @@ public:
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
+    Scheduler& scheduler();
+    MeetingNotesProvider& notes();
+    FileRevealer& fileRevealer() { return platform_.fileRevealer; }
+    // The window's search; follows the index when the output folder changes.
+    SearchSession& searchSession() { return *searchSession_; }
 
 private:
     // The index of the library's current folder, following its records.
@@ -53,7 +63,9 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
+    std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
+    std::unique_ptr<SearchSession> searchSession_;
     std::unique_ptr<MeetingSearchIndex> searchIndex_; // reads the library's history
     std::unique_ptr<AppState> appState_;
     std::unique_ptr<AppController> controller_;

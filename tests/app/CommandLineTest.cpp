@@ -100,6 +100,7 @@ TEST(CommandLineTest, UnknownCommandsAndOptionsGetOneLineAndStatusTwo) {
         {QStringLiteral("--headless"), QStringLiteral("extra")},
         {QStringLiteral("--output-dir"), QStringLiteral("/tmp")},
         {QStringLiteral("--headless"), QStringLiteral("--enable-accessibility")},
+        {QStringLiteral("--window"), QStringLiteral("--headless"), QStringLiteral("--output-dir"), QStringLiteral("/tmp")},
         {QStringLiteral("replay"), QStringLiteral("--frobnicate")},
         {QStringLiteral("probe"), QStringLiteral("--frobnicate")},
         {QStringLiteral("probe"), QStringLiteral("extra")},
@@ -114,11 +115,15 @@ TEST(CommandLineTest, UnknownCommandsAndOptionsGetOneLineAndStatusTwo) {
 }
 
 TEST(CommandLineTest, WithoutADisplayTheWindowsAreRefusedInOneLineThatPointsToHeadless) {
-    const Outcome run = velmora({});
-    EXPECT_EQ(run.status, 1);
-    ASSERT_EQ(run.errLines().size(), 1) << qPrintable(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("velmora --headless"))) << qPrintable(run.err);
-    EXPECT_TRUE(run.out.isEmpty());
+    // The window takes --output-dir as headless mode does, and needs a display first.
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{QStringLiteral("--window"), QStringLiteral("--output-dir"), QStringLiteral("/tmp")}}) {
+        const Outcome run = velmora(arguments);
+        EXPECT_EQ(run.status, 1) << qPrintable(arguments.join(' '));
+        ASSERT_EQ(run.errLines().size(), 1) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("velmora --headless"))) << qPrintable(run.err);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
 
     QProcessEnvironment offscreen = bareEnvironment();
     offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

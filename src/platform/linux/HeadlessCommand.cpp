@@ -90,18 +90,9 @@ int HeadlessCommand::run(const QStringList& arguments) {
     parser.process(arguments);
     std::optional<QString> outputDirectory;
     if (parser.isSet(QStringLiteral("output-dir"))) {
-        // A folder the user names is made for them (with its parents), as the default one
-        // is, before the history starts watching it.
-        const QString path = parser.value(QStringLiteral("output-dir"));
-        try {
-            if (path.isEmpty())
-                throw FileError(QStringLiteral("--output-dir needs a folder"));
-            PrivateFiles::createDirectory(path);
-        } catch (const FileError& error) {
-            std::fprintf(stderr, "velmora: %s\n", error.what());
+        outputDirectory = prepareOutputDirectory(parser.value(QStringLiteral("output-dir")));
+        if (!outputDirectory)
             return 2;
-        }
-        outputDirectory = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     }
 
     LinuxPlatform platform;
@@ -134,6 +125,19 @@ int HeadlessCommand::run(const QStringList& arguments) {
     QObject::connect(&state, &AppState::captureStateChanged, &state,
                      [&state, &controller] { printLine(describe(state.captureState(), controller)); });
     return QCoreApplication::exec();
+}
+
+std::optional<QString> HeadlessCommand::prepareOutputDirectory(const QString& path) {
+    // A folder the user names is made for them before the history starts watching it.
+    try {
+        if (path.isEmpty())
+            throw FileError(QStringLiteral("--output-dir needs a folder"));
+        PrivateFiles::createDirectory(path);
+    } catch (const FileError& error) {
+        std::fprintf(stderr, "velmora: %s\n", error.what());
+        return std::nullopt;
+    }
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 int EnableAccessibilityCommand::run() {

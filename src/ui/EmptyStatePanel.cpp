@@ -1,0 +1,35 @@
+#include "ui/EmptyStatePanel.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+EmptyStatePanel::EmptyStatePanel(const QString& title, const QString& text, QWidget* parent)
+    : QWidget(parent), title_(new QLabel(title, this)), text_(new QLabel(text, this)),
+      layout_(new QVBoxLayout(this)) {
+    QFont titleFont = title_->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+    titleFont.setWeight(QFont::DemiBold);
+    title_->setFont(titleFont);
+    title_->setAlignment(Qt::AlignCenter);
+    text_->setAlignment(Qt::AlignCenter);
+    text_->setWordWrap(true);
+    text_->setEnabled(false); // the dimmed secondary colour
+    text_->setMaximumWidth(420);
+    layout_->addStretch();
+    layout_->addWidget(title_, 0, Qt::AlignHCenter);
+    layout_->addWidget(text_, 0, Qt::AlignHCenter);
+    layout_->addStretch();
+    setAccessibleName(title);
+}
+
+void EmptyStatePanel::setText(const QString& text) { text_->setText(text); }
+QString EmptyStatePanel::title() const { return title_->text(); }
+QString EmptyStatePanel::text() const { return text_->text(); }
+
+void EmptyStatePanel::addWidget(QWidget* widget) {
+    layout_->insertWidget(layout_->count() - 1, widget, 0, Qt::AlignHCenter);
+}
+
+} // namespace velmora

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The logging category of the windows, "velmora.window".
+Q_DECLARE_LOGGING_CATEGORY(lcWindow)
