@@ -3,6 +3,9 @@
 #include "capture/ComparableText.h"
 #include "capture/TranscriptAssembler.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora {
 
 namespace {
@@ -36,6 +39,22 @@ bool continuesWith(const QString& open, const QString& rest) {
 }
 
 constexpr qsizetype maxFirstGuessWords = 3;
+constexpr qsizetype maxRevisedGuessWords = 8;
+
+// How many of `older`'s words come back in order among the first `span` words of `newer`.
+qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, qsizetype span) {
+    const qsizetype m = std::min(span, newer.wordCount());
+    std::vector<qsizetype> row(std::size_t(m + 1), 0);
+    for (qsizetype i = 0; i < older.wordCount(); ++i) {
+        qsizetype diagonal = 0;
+        for (qsizetype j = 0; j < m; ++j) {
+            const qsizetype up = row[std::size_t(j + 1)];
+            row[std::size_t(j + 1)] = older.sameWord(i, newer, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
+            diagonal = up;
+        }
+    }
+    return row.back();
+}
 // The open utterance's part of a merged line is recognised by an ending it shares with the line
 // of at least this many code units (or all of the utterance).
 constexpr qsizetype minMergedEnding = 12;
@@ -131,8 +150,15 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
     if (trimmed.isEmpty() || sentenceEnds.contains(trimmed.back()))
         return false;
-    const qsizetype words = ComparableText(previous).wordCount();
-    return words <= maxFirstGuessWords && ComparableText(change.entry.text).wordCount() > words;
+    const ComparableText older(previous);
+    const ComparableText newer(change.entry.text);
+    const qsizetype words = older.wordCount();
+    if (newer.wordCount() <= words)
+        return false;
+    // A few more words, several of them revised at once: half of them or more still come back
+    // in order at the start of the longer line.
+    return words <= maxFirstGuessWords ||
+           (words <= maxRevisedGuessWords && 2 * keptInOrder(older, newer, words + 2) >= words);
 }
 
 void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed) {

@@ -216,6 +216,22 @@ TEST_F(SessionCoordinatorTest, RevisedFirstGuessOfANewLineIsNotKeptButAFinishedS
     EXPECT_EQ(writer->written(), expected);
 }
 
+// A new line of a few words revised in several places while it grows: the same line, kept once.
+// A different sentence in the same place is not taken for a revision of the few words before.
+TEST_F(SessionCoordinatorTest, NewLineRevisedInSeveralWordsAtOnceIsKeptOnce) {
+    start();
+    poll({{"B", "Okay then."}, {"A", "Blog Berlin"}});
+    poll({{"B", "Okay then."}, {"A", "Blog Berlin referral do"}});
+    poll({{"B", "Okay then."}, {"A", "could Berlin are do signup it"}});
+    poll({{"B", "Okay then."}, {"A", "could Berlin are do signup it April I think so."}});
+    poll({{"B", "Okay then."}, {"A", "we ship it on Friday"}});
+    poll({{"B", "Okay then."}, {"A", "Marketing wants the launch moved"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: could Berlin are do signup it April I think so.",
+                           "A: we ship it on Friday", "A: Marketing wants the launch moved"}));
+}
+
 // A line showing only its last characters: a revision replaces only that line's part of the
 // utterance grown from it.
 TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
