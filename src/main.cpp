@@ -4,9 +4,14 @@
 #include "app/ReplayCommand.h"
 #include "app/SearchCommand.h"
 #include "app/SummarizeCommand.h"
+#include "app/AutostartManager.h"
 #include "platform/linux/BrowserProbe.h"
 #include "platform/linux/HeadlessCommand.h"
+#include "platform/linux/LinuxDesktopServices.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SingleInstance.h"
+#include "platform/linux/TerminationSignals.h"
+#include "ui/DesktopApplication.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -15,6 +20,7 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QCoroTask>
+#include <QSystemTrayIcon>
 
 #include <memory>
 
@@ -91,20 +97,46 @@ const QList<CommandLine::Mode> modes{
      [](const QStringList&) { return velmora::EnableAccessibilityCommand::run(); }},
 };
 
-// Plain `velmora` is the desktop application. Until its windows exist it describes the
-// command line, after the same display check the windows will need.
-int describeCommandLine(const QStringList&);
+const QCommandLineOption autostartOption(
+    QStringLiteral("autostart"), QStringLiteral("Starts in the tray without opening a window (used at login)."));
+
+// Plain `velmora`: the tray application. A second one only asks the first to show its window.
+int runTrayApplication(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addOption(autostartOption);
+    parser.parse(arguments);
+    velmora::SingleInstance instance;
+    velmora::DesktopApplication* running = nullptr;
+    if (instance.claim([&running] {
+            if (running)
+                running->lifecycle().reopen();
+        }) == velmora::SingleInstance::Role::secondary)
+        return 0;
+
+    velmora::LinuxPlatform platform;
+    velmora::CompositionRoot root(platform.platform());
+    velmora::LinuxDesktopServices desktop(platform.fileRevealer());
+    velmora::AutostartManager autostart = velmora::AutostartManager::forCurrentUser();
+    velmora::DesktopApplication application(
+        root, desktop, autostart,
+        {parser.isSet(autostartOption), [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
+    running = &application;
+    // Made on first use and kept: closing it only hides it.
+    std::unique_ptr<velmora::MainWindow> window;
+    application.setMainWindowOpener([&window, &root] {
+        if (!window)
+            window = velmora::MainWindow::create(root);
+        window->showAndRaise();
+    });
+    velmora::TerminationSignals::onTermination(&application, [&application] { application.lifecycle().quit(); });
+    application.start();
+    return QCoreApplication::exec();
+}
 
 const CommandLine commandLine(
     subcommands, modes,
     {QString(), QStringLiteral("Velmora records the live captions of online meetings as text transcripts."),
-     &describeCommandLine, true});
-
-int describeCommandLine(const QStringList&) {
-    QTextStream out(stdout);
-    out << commandLine.helpText();
-    return 0;
-}
+     &runTrayApplication, true, {autostartOption}});
 
 } // namespace
 
@@ -122,6 +154,8 @@ int main(int argc, char* argv[]) {
         // shows anything, so the offscreen platform serves on any machine.
         if (windowed) {
             application = std::make_unique<QApplication>(argc, argv);
+            // Desktops match our windows and tray item to the installed launcher by this name.
+            QGuiApplication::setDesktopFileName(QString::fromLatin1(velmora::AutostartManager::applicationID));
         } else if (arguments.value(1) == QLatin1String("export")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             application = std::make_unique<QGuiApplication>(argc, argv);

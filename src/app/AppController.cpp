@@ -5,6 +5,7 @@
 #include "app/Logging.h"
 #include "app/MeetingLibrary.h"
 #include "app/NotificationService.h"
+#include "app/TranscriptRecovery.h"
 #include "capture/FileError.h"
 #include "capture/PrivateFiles.h"
 #include "capture/Scheduler.h"
@@ -23,6 +24,7 @@
 #include "sources/TeamsCaptionReader.h"
 #include "sources/ZoomCaptionReader.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace velmora {
@@ -64,7 +66,8 @@ AppController::AppController(AppControllerServices services, QObject* parent)
 }
 
 AppController::~AppController() {
-    for (auto* task : {&captureTask_, &cooldownTask_, &permissionCheckTask_, &durationTimer_})
+    for (auto* task : {&captureTask_, &cooldownTask_, &permissionCheckTask_, &durationTimer_,
+                       &unfinishedRetryTask_})
         cancel(*task);
     for (auto& monitor : monitors_)
         monitor->stopMonitoring();
@@ -103,6 +106,7 @@ QCoro::Task<> AppController::initialize() {
         co_return;
     MeetingLibrary& library = services_.library;
     library.refreshFolder();
+    recoverTranscripts();
     refreshMeetingList();
     library.startWatching();
 
@@ -131,6 +135,40 @@ QCoro::Task<> AppController::initialize() {
     }
     qCInfo(lcApp, "Output: %s", qUtf8Printable(directory));
     startMonitoring();
+}
+
+void AppController::recoverTranscripts() {
+    MeetingLibrary& library = services_.library;
+    const QList<TranscriptRecovery::Recovered> recovered =
+        TranscriptRecovery::recoverFolder(library.folder());
+    for (const TranscriptRecovery::Recovered& transcript : recovered) {
+        const QString path = QFileInfo(transcript.path).absoluteFilePath();
+        const QList<MeetingRecord> records = library.records();
+        const auto found = std::find_if(records.cbegin(), records.cend(), [&](const MeetingRecord& r) {
+            return r.transcriptPath && QFileInfo(*r.transcriptPath).absoluteFilePath() == path;
+        });
+        if (found != records.cend()) {
+            MeetingRecord record = *found;
+            record.duration = transcript.duration;
+            library.finaliseRecord(*library.history(), record);
+        } else {
+            // The record was never saved (the process ended between the file and its record).
+            MeetingRecord record;
+            record.id = QUuid::createUuid();
+            record.date = transcript.start;
+            record.duration = transcript.duration;
+            if (transcript.source)
+                record.source = *transcript.source;
+            record.transcriptPath = path;
+            const QString notes = MeetingNotesManager::notesPath(path);
+            if (QFileInfo::exists(notes))
+                record.notesPath = notes;
+            library.addRecord(record);
+        }
+        qCInfo(lcApp, "Transcript recovered: %s", qUtf8Printable(QFileInfo(path).fileName()));
+        // Nobody waits for the notification server.
+        services_.notifications.showTranscriptRecovered(path);
+    }
 }
 
 void AppController::wireMonitor(CaptionSourceMonitor& monitor, CaptionSource source) {
@@ -181,7 +219,7 @@ void AppController::startMonitoring() {
     if (phase_ == CapturePhase::idle)
         setPhase(CapturePhase::monitoring);
     const auto kind = appState_.captureState().kind();
-    if (kind != CaptureState::Kind::monitoring && kind != CaptureState::Kind::capturing &&
+    if (!fileProblem_ && kind != CaptureState::Kind::monitoring && kind != CaptureState::Kind::capturing &&
         kind != CaptureState::Kind::paused)
         appState_.setCaptureState(CaptureState::monitoring());
     qCInfo(lcApp, "Monitoring for captions (Teams + Zoom + Browser Zoom + Browser Meet + Browser Teams)...");
@@ -265,6 +303,7 @@ QCoro::Task<> AppController::startCaptureLocked(CaptionSource source,
         qCInfo(lcApp, "Resuming %s session with existing writer",
                qUtf8Printable(CaptionSources::rawValue(source)));
         appState_.setCurrentLiveMeetingID(meeting_->recordId);
+        // An error (a folder that refused the last entries) stays until a write succeeds.
         if (appState_.captureState().kind() == CaptureState::Kind::monitoring)
             appState_.setCaptureState(CaptureState::capturing());
     } else {
@@ -300,9 +339,16 @@ QCoro::Task<> AppController::startCaptureLocked(CaptionSource source,
                 start = self->appState_.liveTranscriptEntries().size();
             self->appState_.updateLiveTranscript(*start + written, pending);
         });
+    coordinator_->setOnWriteProblem([self = QPointer<AppController>(this)](const std::optional<QString>& error) {
+        if (self)
+            self->showWriteProblem(error);
+    });
     // The previous session wrote into the resumed writer.
-    if (resumes)
+    if (resumes) {
         coordinator_->continueAfter(meeting_->lastSnapshot);
+        auto retry = retryUnsaved(*meeting_);
+        co_await retry;
+    }
     setPhase(CapturePhase::capturing);
     startDurationTimer();
     qCInfo(lcApp, "Starting %s caption capture, output: %s",
@@ -323,7 +369,8 @@ QCoro::Task<bool> AppController::openNewMeeting(CaptionSource source) {
     }
     auto writer = services_.makeWriter(folder, services_.clock, CaptionSources::meetingTitle(source),
                                        services_.formatSettings.formatter());
-    meeting_ = PendingMeeting{writer, source, services_.clock.now(), {}, {}, {}, {}};
+    meeting_ = PendingMeeting{writer, source, services_.clock.now(), {}, {}, {}, {}, {}};
+    fileProblem_.reset();
     appState_.startCapture();
     std::optional<QString> failure;
     std::optional<QString> expectedFilename;
@@ -447,6 +494,68 @@ void AppController::restartMonitoringAfterFailure() {
     });
 }
 
+void AppController::showWriteProblem(const std::optional<QString>& error) {
+    if (error) {
+        qCCritical(lcApp, "Transcript write error: %s", qUtf8Printable(*error));
+        fileProblem_ = QStringLiteral("Cannot write the transcript: %1. The captions are kept and "
+                                      "written as soon as the folder takes them again.")
+                           .arg(*error);
+        appState_.setCaptureState(CaptureState::error(*fileProblem_));
+    } else if (std::exchange(fileProblem_, std::nullopt)) {
+        qCInfo(lcApp, "Transcript writable again");
+        const bool capturing = phase_ == CapturePhase::capturing || phase_ == CapturePhase::starting;
+        appState_.setCaptureState(capturing        ? CaptureState::capturing()
+                                  : isMonitoring() ? CaptureState::monitoring()
+                                                   : CaptureState::stopped());
+    }
+}
+
+void AppController::keepUnsaved(SessionCoordinator& coordinator) {
+    if (meeting_)
+        meeting_->unsaved += coordinator.takeUnsavedEntries();
+}
+
+QCoro::Task<> AppController::retryUnsaved(PendingMeeting& meeting) {
+    if (meeting.unsaved.isEmpty())
+        co_return;
+    const std::shared_ptr<TranscriptWriting> writer = meeting.writer;
+    try {
+        auto append = writer->append(meeting.unsaved);
+        co_await append;
+        qCInfo(lcApp, "Wrote %lld entries the transcript had refused", qint64(meeting.unsaved.size()));
+        meeting.unsaved.clear();
+        showWriteProblem(std::nullopt);
+    } catch (const std::exception& error) {
+        qCWarning(lcApp, "The transcript still refuses %lld entries: %s", qint64(meeting.unsaved.size()),
+                  error.what());
+    }
+}
+
+QCoro::Task<> AppController::salvage(PendingMeeting& meeting) {
+    const std::shared_ptr<TranscriptWriting> writer = meeting.writer;
+    QStringList directories{services_.recoveryDirectory};
+    if (const auto failure = createDirectory(services_.recoveryDirectory))
+        qCWarning(lcApp, "%s", qUtf8Printable(*failure));
+    auto pathTask = writer->transcriptPath();
+    if (const std::optional<QString> transcript = co_await pathTask)
+        directories.prepend(QFileInfo(*transcript).path()); // beside the meeting's history
+    const qsizetype unsaved = meeting.unsaved.size();
+    auto salvaging = writer->salvage(std::move(meeting.unsaved), directories);
+    const std::optional<QString> kept = co_await salvaging;
+    meeting.unsaved.clear();
+    if (kept) {
+        fileProblem_ = QStringLiteral("The transcript could not be completed in its folder. Everything "
+                                      "captured is kept in %1").arg(QDir::toNativeSeparators(*kept));
+    } else if (unsaved > 0) {
+        fileProblem_ = QStringLiteral("The transcript could not be completed and %1 captions could not "
+                                      "be kept anywhere").arg(unsaved);
+    } else {
+        co_return;
+    }
+    qCCritical(lcApp, "%s", qUtf8Printable(*fileProblem_));
+    appState_.setCaptureState(CaptureState::error(*fileProblem_));
+}
+
 void AppController::clearLiveTranscript() {
     appState_.setLiveTranscriptEntries({});
     appState_.setLiveTranscriptVersion(appState_.liveTranscriptVersion() + 1);
@@ -513,6 +622,7 @@ void AppController::enterCooldown(SessionStopReason reason) {
     captureTask_.reset(); // its task has ended
     meeting_->lastSnapshot = coordinator_->lastSnapshot();
     meeting_->endTime = services_.clock.now();
+    keepUnsaved(*coordinator_);
     coordinator_.reset();
     setPhase(CapturePhase::cooldown);
     startCooldown();
@@ -567,6 +677,7 @@ QCoro::Task<> AppController::endSession() {
         co_await stop;
         if (meeting_)
             meeting_->lastSnapshot = coordinator->lastSnapshot();
+        keepUnsaved(*coordinator);
     }
 }
 
@@ -600,8 +711,19 @@ QCoro::Task<> AppController::stopCapture() {
 
 QCoro::Task<> AppController::finalizeMeeting(PendingMeeting meeting, Announce announce,
                                              const char* successLog, const char* errorLog) {
+    auto retry = retryUnsaved(meeting);
+    co_await retry;
     auto finalize = finalizeWriter(meeting.writer, errorLog);
-    if (!co_await finalize)
+    const std::optional<QString> failure = co_await finalize;
+    if (failure && !shuttingDown_) {
+        parkUnfinished(std::move(meeting), announce, *failure);
+        co_return;
+    }
+    if (failure || !meeting.unsaved.isEmpty()) {
+        auto salvaging = salvage(meeting);
+        co_await salvaging;
+    }
+    if (failure)
         co_return;
     if (successLog)
         qCInfo(lcApp, "%s", successLog);
@@ -612,8 +734,8 @@ QCoro::Task<> AppController::finalizeMeeting(PendingMeeting meeting, Announce an
         announceSaved(meeting);
 }
 
-QCoro::Task<bool> AppController::finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
-                                                const char* errorLog) {
+QCoro::Task<std::optional<QString>> AppController::finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
+                                                                  const char* errorLog) {
     std::optional<QString> failure;
     try {
         auto finalize = writer->finalize();
@@ -623,7 +745,73 @@ QCoro::Task<bool> AppController::finalizeWriter(std::shared_ptr<TranscriptWritin
     }
     if (failure)
         qCCritical(lcApp, errorLog, qUtf8Printable(*failure));
-    co_return !failure;
+    co_return failure;
+}
+
+void AppController::parkUnfinished(PendingMeeting meeting, Announce announce, const QString& error) {
+    fileProblem_ = QStringLiteral("Cannot finish the transcript: %1. It is finished as soon as its "
+                                  "folder can be written again.")
+                       .arg(error);
+    appState_.setCaptureState(CaptureState::error(*fileProblem_));
+    unfinished_.push_back({std::move(meeting), announce});
+    if (!unfinishedRetryTask_) {
+        CancelToken token;
+        unfinishedRetryTask_ = token;
+        unfinishedLoop(this, token);
+    }
+}
+
+QCoro::Task<> AppController::unfinishedLoop(QPointer<AppController> self, CancelToken token) {
+    while (true) {
+        auto pause = self->services_.scheduler.sleep(monitorPollInterval, token);
+        if (!co_await pause || !self)
+            co_return;
+        auto retry = self->retryUnfinished();
+        co_await retry;
+        if (!self || token.isCancelled())
+            co_return;
+        if (self->unfinished_.empty()) {
+            self->unfinishedRetryTask_.reset();
+            co_return;
+        }
+    }
+}
+
+QCoro::Task<> AppController::retryUnfinished() {
+    auto entry = transitions_.lock();
+    auto turn = co_await entry;
+    if (shuttingDown_)
+        co_return; // shutdown gives them their last chance
+    auto finish = finishUnfinished(false);
+    co_await finish;
+}
+
+QCoro::Task<> AppController::finishUnfinished(bool lastChance) {
+    std::vector<Unfinished> parkedMeetings = std::exchange(unfinished_, {});
+    for (Unfinished& parked : parkedMeetings) {
+        auto retry = retryUnsaved(parked.meeting);
+        co_await retry;
+        auto finalize = finalizeWriter(parked.meeting.writer, "Writer finalize error on retry: %s");
+        if (const std::optional<QString> failure = co_await finalize) {
+            if (lastChance) {
+                auto salvaging = salvage(parked.meeting);
+                co_await salvaging;
+            } else {
+                unfinished_.push_back(std::move(parked));
+            }
+            continue;
+        }
+        qCInfo(lcApp, "Writer finalized on retry");
+        if (!parked.meeting.unsaved.isEmpty()) {
+            auto salvaging = salvage(parked.meeting);
+            co_await salvaging;
+        }
+        finalizeMeetingRecord(parked.meeting);
+        if (parked.announce == Announce::savedNotification && !shuttingDown_)
+            announceSaved(parked.meeting);
+    }
+    if (unfinished_.empty() && !lastChance)
+        showWriteProblem(std::nullopt);
 }
 
 void AppController::announceSaved(const PendingMeeting& meeting) {
@@ -674,7 +862,7 @@ QCoro::Task<> AppController::shutdown() {
     if (first) {
         services_.library.stopWatching();
         summarizer_->cancelAll();
-        for (auto* task : {&durationTimer_, &permissionCheckTask_, &cooldownTask_})
+        for (auto* task : {&durationTimer_, &permissionCheckTask_, &cooldownTask_, &unfinishedRetryTask_})
             cancel(*task);
         stopMonitoring();
     }
@@ -691,6 +879,8 @@ QCoro::Task<> AppController::shutdown() {
                                         "Writer finalize error during shutdown: %s");
         co_await finalize;
     }
+    auto lastChance = finishUnfinished(true);
+    co_await lastChance;
 }
 
 void AppController::summarizeMeeting(const MeetingRecord& record,

@@ -111,11 +111,29 @@ private:
     // history), then announces it without waiting for the notification server.
     QCoro::Task<> finalizeMeeting(PendingMeeting meeting, Announce announce, const char* successLog,
                                   const char* errorLog);
-    // Finalises a writer; true on success (failures are logged with `errorLog`).
-    static QCoro::Task<bool> finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
-                                            const char* errorLog);
+    // Finalises a writer; the error on failure (also logged with `errorLog`).
+    static QCoro::Task<std::optional<QString>> finalizeWriter(std::shared_ptr<TranscriptWriting> writer,
+                                                              const char* errorLog);
+    // A meeting whose transcript could not be finalised (its folder refused the rewrite) is
+    // tried again every few seconds, and kept in a recovery file if it still fails at exit.
+    void parkUnfinished(PendingMeeting meeting, Announce announce, const QString& error);
+    static QCoro::Task<> unfinishedLoop(QPointer<AppController> self, CancelToken token);
+    QCoro::Task<> retryUnfinished();
+    // With `lastChance` (at exit), what still fails goes to a recovery file.
+    QCoro::Task<> finishUnfinished(bool lastChance);
     void finalizeMeetingRecord(const PendingMeeting& meeting);
     void announceSaved(const PendingMeeting& meeting);
+    // Finishes the transcripts earlier runs left unfinished in the current folder, with their
+    // records, and announces each.
+    void recoverTranscripts();
+    // Shows a write problem of the running capture, or its end.
+    void showWriteProblem(const std::optional<QString>& error);
+    // Hands what the session could not write to the meeting, which must keep it.
+    void keepUnsaved(SessionCoordinator& coordinator);
+    // Offers the meeting's unsaved entries to its transcript once more.
+    QCoro::Task<> retryUnsaved(PendingMeeting& meeting);
+    // Keeps the whole transcript in a recovery file when its own file could not take it all.
+    QCoro::Task<> salvage(PendingMeeting& meeting);
     void wireMonitor(CaptionSourceMonitor& monitor, CaptionSource source);
     // Runs `work` on the next turn of the main loop if the controller still exists.
     void later(std::function<void(AppController&)> work);
@@ -128,6 +146,15 @@ private:
     // Lets one transition through at a time.
     AsyncMutex transitions_;
     bool shuttingDown_ = false;
+    // A transcript that cannot be written or was kept elsewhere: shown until it is resolved or
+    // the next meeting begins, monitoring does not replace it.
+    std::optional<QString> fileProblem_;
+    struct Unfinished {
+        PendingMeeting meeting;
+        Announce announce;
+    };
+    std::vector<Unfinished> unfinished_;
+    std::optional<CancelToken> unfinishedRetryTask_;
 
     std::optional<PendingMeeting> meeting_;
     std::shared_ptr<SessionCoordinator> coordinator_;

@@ -2,6 +2,9 @@
 
 #include "capture/TranscriptWriter.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 namespace velmora {
 
 AppControllerServices::WriterFactory AppControllerServices::defaultWriterFactory() {
@@ -9,6 +12,12 @@ AppControllerServices::WriterFactory AppControllerServices::defaultWriterFactory
               const std::shared_ptr<const TranscriptFormatter>& formatter) {
         return std::make_shared<TranscriptWriter>(outputDirectory, clock, meetingTitle, formatter);
     };
+}
+
+QString AppControllerServices::defaultRecoveryDirectory() {
+    // ~/.local/share/velmora/recovered
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+        .filePath(QStringLiteral("recovered"));
 }
 
 } // namespace velmora

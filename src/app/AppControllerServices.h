@@ -44,7 +44,12 @@ struct AppControllerServices {
     // Writes the summaries the user asks for; the composition root hands in the configured one.
     std::shared_ptr<SummaryService> summaryService = std::make_shared<NullSummaryService>();
 
+    // Where a transcript goes when its own folder does not take it at the end (the folder
+    // itself is tried first).
+    QString recoveryDirectory = defaultRecoveryDirectory();
+
     static WriterFactory defaultWriterFactory();
+    static QString defaultRecoveryDirectory();
 };
 
 } // namespace velmora

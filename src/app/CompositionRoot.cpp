@@ -58,6 +58,8 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
 CompositionRoot::~CompositionRoot() = default;
 
 Scheduler& CompositionRoot::scheduler() { return *scheduler_; }
+const Clock& CompositionRoot::clock() const { return *clock_; }
+NotificationService& CompositionRoot::notificationService() { return *notifications_; }
 
 MeetingNotesProvider& CompositionRoot::notes() { return *notes_; }
 

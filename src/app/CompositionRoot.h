@@ -12,6 +12,7 @@
 namespace velmora {
 
 class BrowserProcessCache;
+class Clock;
 class FormatSettingsManager;
 class FileRevealer;
 class MeetingLibrary;
@@ -19,6 +20,7 @@ class MeetingNotesManager;
 class MeetingNotesProvider;
 class MeetingSearchIndex;
 class NotificationManager;
+class NotificationService;
 class OutputDirectoryProvider;
 class PIDCache;
 class QtScheduler;
@@ -43,6 +45,9 @@ public:
     MeetingLibrary& library() { return *library_; }
     QSettings& settings() { return settings_; }
     MeetingSearchIndex& searchIndex() { return *searchIndex_; }
+    Platform& platform() { return platform_; }
+    const Clock& clock() const;
+    NotificationService& notificationService();
     Scheduler& scheduler();
     MeetingNotesProvider& notes();
     FileRevealer& fileRevealer() { return platform_.fileRevealer; }

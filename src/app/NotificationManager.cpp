@@ -30,6 +30,16 @@ QCoro::Task<> NotificationManager::requestPermission() {
 }
 
 QCoro::Task<> NotificationManager::showTranscriptSaved(QString filePath) {
+    auto show = showAboutTranscript(QStringLiteral("Transcript Saved"), std::move(filePath));
+    co_await show;
+}
+
+QCoro::Task<> NotificationManager::showTranscriptRecovered(QString filePath) {
+    auto show = showAboutTranscript(QStringLiteral("Transcript Recovered"), std::move(filePath));
+    co_await show;
+}
+
+QCoro::Task<> NotificationManager::showAboutTranscript(QString title, QString filePath) {
     try {
         auto statusTask = notificationCenter_.authorizationStatus();
         const Status status = co_await statusTask;
@@ -45,7 +55,7 @@ QCoro::Task<> NotificationManager::showTranscriptSaved(QString filePath) {
 
     NotificationCenterProviding::Request request;
     request.identifier = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    request.title = QStringLiteral("Transcript Saved");
+    request.title = title;
     request.body = filePath;
     request.userInfo.insert(QLatin1String(NotificationDelegate::filePathKey), filePath);
     try {

@@ -8,7 +8,7 @@ namespace velmora {
 
 class FileRevealer;
 
-// Posts "Transcript Saved" through the desktop's notification centre; a click reveals the file.
+// Posts "Transcript Saved" and "Transcript Recovered" through the desktop's notification centre; a click reveals the file.
 class NotificationManager final : public NotificationService {
 public:
     NotificationManager(NotificationCenterProviding& notificationCenter, FileRevealer& revealer);
@@ -16,8 +16,12 @@ public:
 
     QCoro::Task<> requestPermission() override;
     QCoro::Task<> showTranscriptSaved(QString filePath) override;
+    QCoro::Task<> showTranscriptRecovered(QString filePath) override;
 
 private:
+    // A notification naming the transcript at `filePath`, which a click reveals.
+    QCoro::Task<> showAboutTranscript(QString title, QString filePath);
+
     NotificationCenterProviding& notificationCenter_;
     NotificationDelegate delegate_;
 };

@@ -13,6 +13,8 @@ public:
     virtual QCoro::Task<> requestPermission() = 0;
     // `filePath` is the absolute path of the finished transcript.
     virtual QCoro::Task<> showTranscriptSaved(QString filePath) = 0;
+    // A transcript left unfinished by an earlier run was completed at start-up.
+    virtual QCoro::Task<> showTranscriptRecovered(QString filePath) = 0;
 };
 
 } // namespace velmora

@@ -28,6 +28,9 @@ struct PendingMeeting {
     std::optional<QDateTime> endTime;
     // What the last session read, so that a resumed session does not write it again.
     CaptionSnapshot lastSnapshot;
+    // Entries the transcript file refused at the end of a session (an unwritable folder, a
+    // full disk): offered to it again, and kept elsewhere if it still refuses them.
+    QList<CaptionEntry> unsaved;
 
     double durationAt(const QDateTime& now) const {
         return double(startTime.msecsTo(endTime.value_or(now))) / 1000.0;

@@ -51,13 +51,12 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
 
     const std::shared_ptr<CaptionStream> stream = captionReader_->captions();
     SessionStopReason reason = SessionStopReason::sourceEnded;
-    qint64 pollNumber = 0;
     while (true) {
         auto next = stream->next();
         std::optional<CaptionSnapshot> snapshot = co_await next;
         if (!snapshot)
             break;
-        ++pollNumber;
+        ++pollNumber_;
         if (snapshot->isEmpty()) {
             ++emptyFrameCount_;
             if (emptyFrameCount_ % emptyPollLogEvery == 0)
@@ -68,20 +67,20 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
                 reason = SessionStopReason::graceExpired;
                 break;
             }
-            continue;
+        } else {
+            emptyFrameCount_ = 0;
+            if (onEntries_)
+                onEntries_(*snapshot);
+            absorb(*snapshot);
+            lastSnapshot_ = *snapshot;
         }
-        emptyFrameCount_ = 0;
-        if (onEntries_)
-            onEntries_(*snapshot);
-        absorb(*snapshot);
-        lastSnapshot_ = *snapshot;
-        ++dataPollsSinceFlush_;
-        if (dataPollsSinceFlush_ >= flushInterval) {
+        // Also while the captions are away: what completed before must not wait for the grace.
+        if (isFlushDue()) {
             auto flushing = flush(false);
             co_await flushing;
         }
-        qCInfo(lcSession, "Poll %lld: captured %lld entries", pollNumber,
-               qint64(snapshot->size()));
+        if (!snapshot->isEmpty())
+            qCInfo(lcSession, "Poll %lld: captured %lld entries", pollNumber_, qint64(snapshot->size()));
     }
 
     if (isRunning_) {
@@ -133,6 +132,8 @@ void SessionCoordinator::absorb(const CaptionSnapshot& snapshot) {
     }
     differ_.diff(snapshot, changes);
     assembler_.assemble(changes, completedEntries_);
+    while (completedAtPoll_.size() < completedEntries_.size())
+        completedAtPoll_.append(pollNumber_);
     if (onTranscript_) {
         QList<CaptionEntry> pending = completedEntries_;
         if (std::optional<CaptionEntry> open = assembler_.openUtterance())
@@ -141,44 +142,65 @@ void SessionCoordinator::absorb(const CaptionSnapshot& snapshot) {
     }
 }
 
+bool SessionCoordinator::isFlushDue() const {
+    return !completedEntries_.isEmpty() && pollNumber_ >= nextRetryPoll_ &&
+           pollNumber_ - completedAtPoll_.first() >= flushInterval;
+}
+
 QCoro::Task<> SessionCoordinator::flush(bool isFinal) {
     if (isFinal) {
         if (std::optional<CaptionEntry> last = assembler_.close())
             completedEntries_.append(*last);
     }
 
-    // Until the end, the latest completed utterance stays: a late correction may still reach it.
-    const qsizetype ready = isFinal ? completedEntries_.size() : completedEntries_.size() - 1;
+    // Until the end, the latest completed utterance stays while it is recent: a late
+    // correction may still reach it.
+    const bool keepLatest = !isFinal && pollNumber_ - completedAtPoll_.value(completedEntries_.size() - 1,
+                                                                             pollNumber_) < flushInterval;
+    const qsizetype ready = keepLatest ? completedEntries_.size() - 1 : completedEntries_.size();
     if (ready > 0) {
         const QList<CaptionEntry> batch = completedEntries_.first(ready);
+        std::optional<QString> problem;
         try {
             auto appending = transcriptWriter_->append(batch);
             co_await appending;
             qCInfo(lcSession, "Flushed %lld entries", qint64(batch.size()));
             completedEntries_.remove(0, ready);
+            completedAtPoll_.remove(0, std::min(ready, completedAtPoll_.size()));
             writtenCount_ += ready;
         } catch (const std::exception& error) {
             // Kept, and offered again ahead of newer entries at the next flush.
-            qCWarning(lcSession, "Flush error: %s", error.what());
+            problem = QString::fromUtf8(error.what());
         } catch (...) {
-            qCWarning(lcSession, "Flush error: unknown error");
+            problem = QStringLiteral("unknown error");
         }
+        if (problem)
+            qCWarning(lcSession, "Flush error: %s", qUtf8Printable(*problem));
+        if ((problem || writeFailing_) && onWriteProblem_)
+            onWriteProblem_(problem);
+        writeFailing_ = problem.has_value();
+        if (problem)
+            nextRetryPoll_ = pollNumber_ + flushInterval;
         if (isFinal && !completedEntries_.isEmpty()) {
-            unsavedEntryCount_ += completedEntries_.size();
+            unsavedEntries_ += completedEntries_;
+            completedEntries_.clear();
+            completedAtPoll_.clear();
             qCCritical(lcSession, "%lld entries could not be written to the transcript",
                        qint64(completedEntries_.size()));
         }
     }
-    dataPollsSinceFlush_ = 0;
 }
 
 void SessionCoordinator::resetState() {
     emptyFrameCount_ = 0;
-    dataPollsSinceFlush_ = 0;
+    pollNumber_ = 0;
+    nextRetryPoll_ = 0;
     writtenCount_ = 0;
+    writeFailing_ = false;
     differ_.reset();
     assembler_.reset();
     completedEntries_.clear();
+    completedAtPoll_.clear();
 }
 
 void SessionCoordinator::resumeStopWaiters() {

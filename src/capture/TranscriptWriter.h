@@ -3,6 +3,7 @@
 #include "capture/Clock.h"
 #include "capture/FormatterFile.h"
 #include "capture/SerialQueue.h"
+#include "capture/TranscriptLock.h"
 #include "capture/TranscriptWriting.h"
 
 #include <QList>
@@ -14,7 +15,8 @@ namespace velmora {
 // finalised with end time and duration. One file keeps a batch all-or-nothing: a batch that
 // fails leaves the file as it was, so the retried batch is written exactly once. All file work runs on the writer's own queue; the
 // clock is read on the caller's thread. A resumed capture hands the same writer to its next
-// coordinator, so the meeting stays one file with one start time.
+// coordinator, so the meeting stays one file with one start time. A file removed during the
+// capture is put back, with what it held, as soon as its folder takes files again.
 class TranscriptWriter final : public TranscriptWriting {
 public:
     TranscriptWriter(QString outputDirectory, const Clock& clock,
@@ -28,6 +30,8 @@ public:
     QCoro::Task<> finalize() override;
     QCoro::Task<std::optional<QString>> expectedFilename() override;
     QCoro::Task<std::optional<QString>> transcriptPath() override;
+    QCoro::Task<std::optional<QString>> salvage(QList<CaptionEntry> unsaved,
+                                                QStringList directories) override;
 
     // Letters and numbers of any script are kept; every run of other characters becomes one
     // "-"; one trailing "-" is dropped.
@@ -40,7 +44,11 @@ private:
     // Queue-confined.
     void createFile(const QDateTime& now);
     void appendOnQueue(const QList<CaptionEntry>& entries, const QDateTime& now);
+    // Puts the file back at its path when it was removed meanwhile; throws when it cannot.
+    void restoreIfRemoved();
     void writeBatch(const QByteArray& bytes);
+    std::optional<QString> salvageOnQueue(const QList<CaptionEntry>& unsaved,
+                                          const QStringList& directories, const QDateTime& now);
     void finalizeOnQueue(const QDateTime& now);
 
     const QString outputDirectory_;
@@ -48,6 +56,8 @@ private:
     const std::optional<QString> meetingTitle_;
     FormatterFile file_;
     std::optional<QDateTime> startTime_;
+    // Held from the file's creation until it is finalised: the file belongs to a live capture.
+    std::optional<TranscriptLock> lock_;
     // Last member: destroyed first, so jobs still queued run while the rest is alive.
     SerialQueue queue_;
 };

@@ -5,6 +5,7 @@
 #include <QCoroTask>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -30,6 +31,17 @@ public:
     virtual QCoro::Task<std::optional<QString>> expectedFilename() = 0;
     // The file's full path once it exists (the transcript of the meeting history).
     virtual QCoro::Task<std::optional<QString>> transcriptPath() = 0;
+    // Last resort when the transcript cannot be completed where it belongs: writes the whole
+    // transcript as far as it is known (its file's content, also when the file was removed,
+    // followed by `unsaved`, entries it refused) to a new file in the first of the existing
+    // `directories` that takes it, and returns that file's path. None when there was nothing to keep or no
+    // directory took it. A writer that keeps nothing on disk has nothing to salvage.
+    virtual QCoro::Task<std::optional<QString>> salvage(QList<CaptionEntry> unsaved,
+                                                        QStringList directories) {
+        Q_UNUSED(unsaved);
+        Q_UNUSED(directories);
+        co_return std::nullopt;
+    }
 };
 
 } // namespace velmora

@@ -90,6 +90,7 @@ protected:
             return writer;
         };
         services.summaryService = summaries;
+        services.recoveryDirectory = dir.path() + QStringLiteral("/recovered");
         controller = std::make_unique<AppController>(services);
     }
 
@@ -136,6 +137,12 @@ protected:
         ASSERT_TRUE(scheduler.advanceUntil([&] { return controller->hasPendingWriter(); }, 180s, 1s));
     }
     CaptureState::Kind stateKind() const { return state.captureState().kind(); }
+    static QStringList texts(const QList<CaptionEntry>& entries) {
+        QStringList result;
+        for (const CaptionEntry& entry : entries)
+            result << entry.speaker + QStringLiteral(": ") + entry.text;
+        return result;
+    }
 };
 
 TEST_F(AppControllerTest, CaptionsBackWithinTheCooldownResumeTheSameMeeting) {
@@ -598,6 +605,99 @@ TEST_F(AppControllerTest, TheNotesFileBesideTheTranscriptIsLinkedAtFinalisation)
     EXPECT_FALSE(history.stored[0].notesPath);
 }
 
+TEST_F(AppControllerTest, WritesRefusedMidCaptureShowAnErrorAndGoOutOnceTheFolderTakesThemAgain) {
+    initialize();
+    showZoomCaption("Ana", "one");
+    advance(5s);
+    ASSERT_EQ(writers.size(), 1);
+    writers[0]->refusesWrites = true;
+    showZoomCaption("Ben", "two");
+    advance(2s);
+    showZoomCaption("Ana", "three");
+    advance(12s); // past a flush
+    EXPECT_EQ(stateKind(), CaptureState::Kind::error);
+    EXPECT_TRUE(state.captureState().message().startsWith("Cannot write the transcript: Read-only file system."))
+        << state.captureState().message().toStdString();
+    EXPECT_TRUE(writers[0]->written.isEmpty());
+
+    writers[0]->refusesWrites = false;
+    showZoomCaption("Ben", "four");
+    advance(12s);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::capturing);
+    ASSERT_GE(writers[0]->written.size(), 2);
+    EXPECT_EQ(texts(writers[0]->written.first(2)), QStringList({"Ana: one", "Ben: two"}));
+    hideZoomCaptions();
+    controller->stopCapture();
+    scheduler.runDue();
+    EXPECT_EQ(texts(writers[0]->written), QStringList({"Ana: one", "Ben: two", "Ana: three", "Ben: four"}));
+    EXPECT_TRUE(writers[0]->salvaged.isEmpty());
+}
+
+TEST_F(AppControllerTest, EntriesRefusedToTheEndAreKeptInARecoveryFileAndTheErrorSaysWhere) {
+    initialize();
+    showZoomCaption("Ana", "one");
+    advance(5s);
+    writers[0]->refusesWrites = true;
+    showZoomCaption("Ben", "two");
+    advance(2s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    EXPECT_EQ(stateKind(), CaptureState::Kind::error) << "monitoring again must not hide the problem";
+    controller->shutdown();
+    scheduler.runDue();
+    EXPECT_EQ(texts(writers[0]->salvaged), QStringList({"Ana: one", "Ben: two"}));
+    EXPECT_EQ(writers[0]->salvageDirectories, QStringList({output.path, dir.path() + "/recovered"}));
+    EXPECT_EQ(state.captureState().message(),
+              "The transcript could not be completed in its folder. Everything captured is kept in " +
+                  dir.path() + "/recovered/salvaged.md");
+    EXPECT_TRUE(QFileInfo(dir.path() + "/recovered").isDir());
+}
+
+TEST_F(AppControllerTest, ATranscriptThatCannotBeFinishedIsFinishedOnceItsFolderTakesFilesAgain) {
+    initialize();
+    showZoomCaption("Ana", "one");
+    advance(12s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    writers[0]->refusesWrites = true; // the folder turned read-only
+    advance(31s);
+    EXPECT_EQ(writers[0]->finalizeCalls, 0);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::error);
+    EXPECT_TRUE(state.captureState().message().startsWith("Cannot finish the transcript: Read-only file system."));
+    EXPECT_EQ(history.stored[0].duration, 0);
+    const int attempts = writers[0]->finalizeAttempts;
+    advance(20s); // tried again every 5 s meanwhile, not in a busy loop
+    EXPECT_EQ(writers[0]->finalizeAttempts - attempts, 4);
+    EXPECT_EQ(writers[0]->finalizeCalls, 0);
+
+    writers[0]->refusesWrites = false;
+    advance(5s);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_GT(history.stored[0].duration, 10.0);
+    EXPECT_LE(history.stored[0].duration, std::chrono::duration<double>(scheduler.elapsed()).count() - 56)
+        << "the meeting ended with its captions, not at the retry";
+    EXPECT_EQ(notifications.shown, QStringList({writers[0]->path()}));
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+    EXPECT_TRUE(writers[0]->salvaged.isEmpty());
+    advance(30s);
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+}
+
+TEST_F(AppControllerTest, EntriesRefusedAtTheEndOfASessionAreWrittenWhenTheMeetingResumes) {
+    initialize();
+    showZoomCaption("Ana", "one");
+    advance(5s);
+    writers[0]->refusesWrites = true;
+    hideZoomCaptions();
+    runUntilCooldown();
+    EXPECT_EQ(stateKind(), CaptureState::Kind::error);
+    writers[0]->refusesWrites = false;
+    showZoomCaption("Ben", "back");
+    advance(6s);
+    EXPECT_EQ(texts(writers[0]->written), QStringList({"Ana: one"}));
+    EXPECT_EQ(stateKind(), CaptureState::Kind::capturing);
+}
+
 // ---- the controller on the real history store ------------------------------------------------
 
 // Histories are the real meetings.json stores (saved at once); writers create their file.
@@ -668,6 +768,42 @@ TEST_F(AppControllerWithStoreTest, ATranscriptWhoseFolderChangedWhileItWasWritte
     EXPECT_TRUE(writers[1]->path().startsWith(output.path + QLatin1Char('/')));
     EXPECT_EQ(stored(output.path).size(), 1);
     EXPECT_EQ(stored(first).size(), 1);
+}
+
+TEST_F(AppControllerWithStoreTest, StartUpFinishesOrphanedTranscriptsAndTheirRecords) {
+    ASSERT_TRUE(QDir().mkpath(output.path));
+    const auto orphan = [&](const QString& name, const QString& start, const QString& body) {
+        QFile file(output.path + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("# Meeting Transcript\n\n**Date:** 2026-03-14\n**Start:** " + start +
+                    "\n**End:** --:--:--\n**Duration:** --:--:--\n\n---\n\n" + body).toUtf8());
+        return file.fileName();
+    };
+    const QString withRecord = orphan("2026-03-14_08-00-00_Zoom.md", "08:00:00", "**[08:05:00] A:**\n\nhi\n\n");
+    const QString withoutRecord = orphan("2026-03-14_09-00-00_Google-Meet.md", "09:00:00", "**[09:00:42] B:**\n\nyo\n\n");
+    MeetingRecord known;
+    known.id = QUuid::createUuid();
+    known.date = QDateTime(QDate(2026, 3, 14), QTime(8, 0));
+    known.source = CaptionSource::zoom;
+    known.transcriptPath = withRecord;
+    library->history()->addRecord(known);
+
+    initialize();
+    const QList<MeetingRecord> records = stored(output.path);
+    ASSERT_EQ(records.size(), 2);
+    const auto byPath = [&](const QString& path) {
+        return *std::find_if(records.cbegin(), records.cend(),
+                             [&](const MeetingRecord& r) { return r.transcriptPath == path; });
+    };
+    EXPECT_EQ(byPath(withRecord).id, known.id);
+    EXPECT_DOUBLE_EQ(byPath(withRecord).duration, 300);
+    const MeetingRecord created = byPath(withoutRecord);
+    EXPECT_EQ(created.source, CaptionSource::browserMeet);
+    EXPECT_EQ(created.date, QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
+    EXPECT_DOUBLE_EQ(created.duration, 42);
+    EXPECT_EQ(notifications.recovered, QStringList({withRecord, withoutRecord}));
+    EXPECT_EQ(state.totalMeetingCount(), 2);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
 }
 
 } // namespace

@@ -124,10 +124,6 @@ TEST(CommandLineTest, WithoutADisplayTheWindowsAreRefusedInOneLineThatPointsToHe
         EXPECT_TRUE(run.err.contains(QStringLiteral("velmora --headless"))) << qPrintable(run.err);
         EXPECT_TRUE(run.out.isEmpty());
     }
-
-    QProcessEnvironment offscreen = bareEnvironment();
-    offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    EXPECT_EQ(velmora({}, offscreen).status, 0);
 }
 
 TEST(CommandLineTest, DisplayIsFoundForThePlatformQtWillUse) {

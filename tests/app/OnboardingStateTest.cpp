@@ -2,6 +2,8 @@
 #include "app/OnboardingState.h"
 #include "fakes/FakeAXPermissionChecker.h"
 #include "fakes/FakeNotificationService.h"
+#include "fakes/AwaitTask.h"
+#include "fakes/ImmediateExecutor.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -21,7 +23,8 @@ protected:
     OnboardingManager manager{settings};
     FakeAXPermissionChecker checker;
     FakeNotificationService notifications;
-    OnboardingState state{checker, manager, notifications};
+    ImmediateExecutor axQueue;
+    OnboardingState state{checker, axQueue, manager, notifications};
 
     QList<Step> advanceToTheEnd() {
         QList<Step> visited;
@@ -48,8 +51,17 @@ TEST_F(OnboardingStateTest, WalksEveryStepAndPersistsCompletionOnce) {
     EXPECT_EQ(stepChanged.count(), 0);
 }
 
-TEST_F(OnboardingStateTest, PermissionStepIsSkippedWhenAlreadyTrusted) {
+TEST_F(OnboardingStateTest, PermissionStepIsSkippedWhenTheLastCheckFoundTrust) {
     checker.trusted = true;
+    state.advance();
+    state.advance();
+    EXPECT_EQ(state.currentStep(), Step::grantPermission) << "not asked yet";
+
+    state.skipToStep(Step::welcome);
+    checker.isTrustedCalls = 0;
+    EXPECT_EQ(awaitTask(state.checkTrust()).value, std::optional<bool>(true));
+    EXPECT_EQ(checker.isTrustedCalls, 1);
+    EXPECT_FALSE(checker.askedOutsideAJob);
     state.advance();
     state.advance();
     EXPECT_EQ(state.currentStep(), Step::enableNotifications);

@@ -180,7 +180,7 @@ TEST_F(SessionCoordinatorTest, CorrectionOfAnUtteranceAlreadyWrittenIsDroppedNot
     start();
     poll({{"A", "We ship on Fryday"}});
     poll({{"A", "We ship on Fryday"}, {"B", "Sounds good"}});
-    for (int i = 3; i <= 10; ++i)
+    for (int i = 3; i <= 12; ++i)
         poll({{"A", "We ship on Fryday"}, {"B", "Sounds good"}, {"C", "Agreed"}});
     ASSERT_EQ(texts(writer->written()), QStringList({"A: We ship on Fryday"}));
     poll({{"A", "We ship on Friday."}, {"B", "Sounds good"}, {"C", "Agreed"}});
@@ -402,24 +402,29 @@ TEST_F(SessionCoordinatorTest, NextSentenceStartingWithTheLastWordInAReusedLineI
                            "Speaker 1: Regression like more"}));
 }
 
-TEST_F(SessionCoordinatorTest, FlushesEveryTenNonEmptySnapshotsWithOnlyClosedUtterances) {
+// A killed capture loses no utterance completed more than ten polls before: the hand-over
+// comes when the oldest one waiting is that old, also while the captions are away.
+TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
-    for (int i = 1; i <= 9; ++i) {
-        poll({{i % 2 ? "A" : "B", QStringLiteral("line number %1").arg(i)}});
-        reader->pollEmpty(3); // empty polls do not count
-    }
+    poll({{"A", "one"}});
+    poll({{"A", "one"}, {"B", "two"}}); // "one" completed at poll 2
+    reader->pollEmpty(9);
     EXPECT_EQ(writer->appendCalls, 0);
-    poll({{"B", "line number 10"}});
+    reader->pollEmpty(1); // poll 12: the only completed utterance is old enough to go as well
     ASSERT_EQ(writer->appendCalls, 1);
-    // Nine closed utterances, of which the latest waits for late corrections; the tenth stays
-    // open.
-    EXPECT_EQ(writer->batches[0].size(), 8);
-    EXPECT_EQ(writer->batches[0].back().text, "line number 8");
+    EXPECT_EQ(texts(writer->batches[0]), QStringList({"A: one"}));
+
+    poll({{"B", "two"}, {"C", "three"}});                // "two" completed at poll 13
+    for (int i = 14; i <= 23; ++i)
+        poll({{"B", "two"}, {"C", "three"}, {"D", "four"}}); // "three" completed at poll 14
+    // At poll 23 "two" is ten polls old; "three", the latest, still waits for corrections.
+    ASSERT_EQ(writer->appendCalls, 2);
+    EXPECT_EQ(texts(writer->batches[1]), QStringList({"B: two"}));
 
     coordinator->stop();
     ASSERT_EQ(outcome.reason, SessionStopReason::sourceEnded);
-    EXPECT_EQ(writer->appendCalls, 2);
-    EXPECT_EQ(texts(writer->batches[1]), QStringList({"A: line number 9", "B: line number 10"}));
+    EXPECT_EQ(writer->appendCalls, 3);
+    EXPECT_EQ(texts(writer->batches[2]), QStringList({"C: three", "D: four"}));
 }
 
 TEST_F(SessionCoordinatorTest, GraceCountResetsOnCaptionsAndEndsTheSessionAtTheLimit) {
@@ -450,6 +455,8 @@ TEST_F(SessionCoordinatorTest, SessionWithoutCaptionsWritesNothing) {
 
 TEST_F(SessionCoordinatorTest, RefusedBatchIsOfferedAgainAheadOfNewerEntriesExactlyOnce) {
     writer->failNextAppends = 1;
+    QList<std::optional<QString>> problems;
+    coordinator->setOnWriteProblem([&](const std::optional<QString>& error) { problems.append(error); });
     start();
     QStringList expected;
     for (int i = 1; i <= 25; ++i) {
@@ -457,16 +464,20 @@ TEST_F(SessionCoordinatorTest, RefusedBatchIsOfferedAgainAheadOfNewerEntriesExac
         poll({{speaker, QStringLiteral("sentence %1").arg(i)}});
         expected << speaker + QStringLiteral(": sentence %1").arg(i);
     }
-    // The first flush failed, the second carried its entries too (all but the latest).
+    // The first flush (poll 12) failed; ten polls later the second carried its entries too,
+    // all but the latest.
     EXPECT_EQ(writer->appendCalls, 2);
     ASSERT_EQ(writer->batches.size(), 1);
-    EXPECT_EQ(writer->batches[0].size(), 18);
+    EXPECT_EQ(writer->batches[0].size(), 20);
+    // The failure is reported once, and so is the recovery.
+    EXPECT_EQ(problems, (QList<std::optional<QString>>{QString("No space left on device"), std::nullopt}));
     reader->end();
     EXPECT_EQ(texts(writer->written()), expected);
     EXPECT_EQ(coordinator->unsavedEntryCount(), 0);
+    EXPECT_EQ(problems.size(), 2);
 }
 
-TEST_F(SessionCoordinatorTest, EntriesRefusedAtTheFinalFlushAreCounted) {
+TEST_F(SessionCoordinatorTest, EntriesRefusedAtTheFinalFlushAreHandedOverOnce) {
     start();
     poll({{"A", "first"}});
     poll({{"B", "second"}});
@@ -474,6 +485,8 @@ TEST_F(SessionCoordinatorTest, EntriesRefusedAtTheFinalFlushAreCounted) {
     reader->end();
     EXPECT_EQ(outcome.reason, SessionStopReason::sourceEnded);
     EXPECT_EQ(coordinator->unsavedEntryCount(), 2);
+    EXPECT_EQ(texts(coordinator->takeUnsavedEntries()), QStringList({"A: first", "B: second"}));
+    EXPECT_EQ(coordinator->unsavedEntryCount(), 0);
 }
 
 TEST_F(SessionCoordinatorTest, StopFromOutsideReturnsAfterTheFinalFlush) {

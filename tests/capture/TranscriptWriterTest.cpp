@@ -1,6 +1,7 @@
 #include "capture/MarkdownFormatter.h"
 #include "capture/PlainTextFormatter.h"
 #include "capture/SessionCoordinator.h"
+#include "capture/TranscriptLock.h"
 #include "capture/TranscriptWriter.h"
 #include "fakes/AwaitTask.h"
 #include "fakes/ManualClock.h"
@@ -264,6 +265,61 @@ TEST_F(TranscriptWriterTest, BatchRefusedByAFullDiskIsWrittenOnceWhenRetried) {
     ASSERT_FALSE(lines.isEmpty());
     lines.removeFirst(); // the header
     EXPECT_EQ(lines, expected);
+}
+
+TEST_F(TranscriptWriterTest, LiveTranscriptIsLockedUntilFinalised) {
+    writer = makeWriter(QString("Teams"));
+    EXPECT_FALSE(awaitVoid(writer->createMissingFiles()));
+    EXPECT_FALSE(TranscriptLock::tryLock(path())) << "a live transcript must not look abandoned";
+    EXPECT_FALSE(awaitVoid(writer->finalize()));
+    EXPECT_TRUE(TranscriptLock::tryLock(path()));
+}
+
+TEST_F(TranscriptWriterTest, FileRemovedWithItsFolderIsPutBackWithItsContentOnceTheFolderReturns) {
+    const QString folder = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writer = std::make_shared<TranscriptWriter>(folder, clock, QString("Zoom"), std::make_shared<PlainTextFormatter>());
+    EXPECT_FALSE(awaitVoid(writer->append({entry(1, "A", "before the folder went")})));
+    const QString file = path();
+    const QString before = readFile(file);
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    const auto refused = awaitVoid(writer->append({entry(5, "B", "while it is gone")}));
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(refused->contains("was removed")) << refused->toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "the user's removal is respected";
+
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_FALSE(awaitVoid(writer->append({entry(5, "B", "while it is gone"), entry(9, "B", "after")})));
+    EXPECT_FALSE(awaitVoid(writer->finalize()));
+    const QString after = readFile(file);
+    EXPECT_TRUE(after.contains("] A: before the folder went\n\n[")) << after.toStdString();
+    EXPECT_TRUE(after.endsWith("] B: while it is gone\n[09:30:09] B: after\n")) << after.toStdString();
+    EXPECT_EQ(after.count("before the folder went"), 1);
+    EXPECT_FALSE(after.contains("--:--:--"));
+    EXPECT_EQ(after.section('\n', 1), before.section('\n', 1) + "\n[09:30:05] B: while it is gone\n[09:30:09] B: after\n");
+}
+
+TEST_F(TranscriptWriterTest, SalvageKeepsTheWholeTranscriptWhenItsFolderIsGone) {
+    const QString folder = dir.filePath("out");
+    const QString elsewhere = dir.filePath("kept/recovered");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writer = std::make_shared<TranscriptWriter>(folder, clock, QString("Zoom"), std::make_shared<MarkdownFormatter>());
+    EXPECT_FALSE(awaitVoid(writer->append({entry(1, "A", "on disk")})));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    EXPECT_TRUE(awaitVoid(writer->finalize()));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+
+    const auto kept = awaitTask(writer->salvage({entry(4, "A", "refused"), entry(8, "B", "also refused")},
+                                                {folder, elsewhere}));
+    ASSERT_TRUE(kept.value && *kept.value) << kept.error.value_or("").toStdString();
+    EXPECT_EQ(**kept.value, elsewhere + "/2026-03-14_09-30-00_Zoom.recovered.md");
+    const QString text = readFile(**kept.value);
+    EXPECT_TRUE(text.startsWith("# Meeting Transcript\n\n**Date:** 2026-03-14\n**Start:** 09:30:00\n**End:** "));
+    EXPECT_FALSE(text.contains("--:--:--"));
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "a removed folder is not made again";
+    EXPECT_TRUE(text.endsWith("**[09:30:01] A:**\n\non disk\n\nrefused\n\n**[09:30:08] B:**\n\nalso refused\n\n"))
+        << text.toStdString();
 }
 
 } // namespace

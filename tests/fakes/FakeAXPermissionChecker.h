@@ -1,13 +1,21 @@
 #pragma once
 
+#include "fakes/AccessibilityJobMarker.h"
 #include "sources/AXPermissionChecker.h"
 
 namespace velmora {
 
-// Trust as the test sets it; counts access requests.
+// Trust as the test sets it; counts checks and access requests, and notes a check made
+// outside an accessibility-queue job (which would block the main thread on the real bus).
 class FakeAXPermissionChecker final : public AXPermissionChecker {
 public:
-    bool isTrusted() override { return trusted; }
+    bool isTrusted() override {
+        ++isTrustedCalls;
+        askedOutsideAJob = askedOutsideAJob || !AccessibilityJobMarker::inJob();
+        return trusted;
+    }
+    int isTrustedCalls = 0;
+    bool askedOutsideAJob = false;
     void requestAccess() override { ++accessRequests; }
     bool trusted = false;
     int accessRequests = 0;

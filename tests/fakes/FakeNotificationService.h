@@ -21,7 +21,12 @@ public:
         co_await pass;
         shown.append(filePath);
     }
+    QCoro::Task<> showTranscriptRecovered(QString filePath) override {
+        recovered.append(filePath);
+        co_return;
+    }
     int permissionRequests = 0;
+    QStringList recovered;
     QStringList shown;
     HeldCalls permissionCalls;
     HeldCalls shownCalls;

@@ -36,14 +36,25 @@ public:
         created = true;
     }
     QCoro::Task<> append(QList<CaptionEntry> entries) override {
+        if (refusesWrites)
+            throw FileError(QStringLiteral("Read-only file system"));
         written += entries;
         co_return;
     }
     QCoro::Task<> finalize() override {
         auto pass = wait();
         co_await pass;
+        ++finalizeAttempts;
+        if (refusesWrites)
+            throw FileError(QStringLiteral("Read-only file system"));
         ++finalizeCalls;
         writtenWhenFinalized = written.size();
+    }
+    // Keeps the salvaged entries; the file goes to the last directory offered.
+    QCoro::Task<std::optional<QString>> salvage(QList<CaptionEntry> unsaved, QStringList directories) override {
+        salvaged += unsaved;
+        salvageDirectories = directories;
+        co_return directories.last() + QStringLiteral("/salvaged.md");
     }
     QCoro::Task<std::optional<QString>> expectedFilename() override {
         co_return path_.section(QLatin1Char('/'), -1);
@@ -57,9 +68,14 @@ public:
     std::optional<QDateTime> startTime;
     QList<CaptionEntry> written;
     bool failCreation = false;
+    // Appends and finalisation fail like an unwritable folder while set.
+    bool refusesWrites = false;
+    QList<CaptionEntry> salvaged;
+    QStringList salvageDirectories;
     bool createsFile = false;
     bool created = false;
-    int finalizeCalls = 0;
+    int finalizeCalls = 0; // successful ones
+    int finalizeAttempts = 0;
     qsizetype writtenWhenFinalized = -1;
     HeldCalls* held = nullptr;
 

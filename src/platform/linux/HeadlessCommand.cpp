@@ -7,28 +7,18 @@
 #include "capture/VelmoraError.h"
 #include "platform/linux/A11yStatus.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/TerminationSignals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace velmora {
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
 
 void printLine(const QString& line) {
     std::fprintf(stdout, "%s\n", qUtf8Printable(line));
@@ -55,22 +45,6 @@ QString describe(const CaptureState& state, const AppController& controller) {
 // Follows the state's own message, which names the desktop's settings already.
 const char* const enableHint =
     "From a terminal: velmora --enable-accessibility; then restart your browser and Velmora.";
-
-// Turns SIGINT and SIGTERM into one call of `handler` on the main thread.
-void onTermination(QObject* context, std::function<void()> handler) {
-    ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe);
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context,
-                     [notifier, handler = std::move(handler)] {
-                         notifier->setEnabled(false);
-                         handler();
-                     });
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 QCoro::Task<> shutdownAndQuit(AppController& controller) {
     auto shutdown = controller.shutdown();
@@ -106,7 +80,7 @@ int HeadlessCommand::run(const QStringList& arguments) {
                                             record.transcriptPath.value_or(QStringLiteral("-")))
                                        .arg(record.duration, 0, 'f', 1));
                      });
-    onTermination(&controller, [&controller] { shutdownAndQuit(controller); });
+    TerminationSignals::onTermination(&controller, [&controller] { shutdownAndQuit(controller); });
 
     auto start = controller.initialize();
     QCoro::waitFor(start);

@@ -18,3 +18,9 @@ Platform LinuxPlatform::platform() {
 }
 
 } // namespace velmora
+
+namespace velmora {
+
+FileRevealer& LinuxPlatform::fileRevealer() { return *fileRevealer_; }
+
+} // namespace velmora

@@ -7,6 +7,7 @@
 namespace velmora {
 
 class AtspiAccessibility;
+class FileRevealer;
 class LinuxFileRevealer;
 class LinuxNotificationCenter;
 
@@ -19,6 +20,7 @@ public:
 
     Platform platform();
     AtspiAccessibility& accessibility() { return *accessibility_; }
+    FileRevealer& fileRevealer();
 
 private:
     std::unique_ptr<AtspiAccessibility> accessibility_;

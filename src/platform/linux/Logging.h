@@ -4,3 +4,4 @@
 
 // The logging categories of the Linux platform, "velmora.<component>".
 Q_DECLARE_LOGGING_CATEGORY(lcAtspi)
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)

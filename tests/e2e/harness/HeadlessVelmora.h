@@ -9,7 +9,7 @@
 
 namespace velmora::e2e {
 
-// `velmora --headless` as a child of the test: its status lines (standard output) and its log
+// `velmora` (headless or in the tray) as a child of the test: its status lines (standard output) and its log
 // (standard error) are collected while the caller waits in Qt's event loop, so services the
 // test process offers on the bus (a notification server) keep answering. Killed with the test.
 class HeadlessVelmora {
@@ -22,6 +22,12 @@ public:
 
     qint64 pid() const { return process_.processId(); }
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
+    // How it ended by itself: its exit status, or nullopt while it runs or after a crash.
+    std::optional<int> exitCode() const {
+        if (isRunning() || process_.exitStatus() != QProcess::NormalExit)
+            return std::nullopt;
+        return process_.exitCode();
+    }
     const QStringList& lines() const { return lines_; }
     QString log() const { return QString::fromUtf8(log_); }
 

@@ -1,0 +1,121 @@
+#include "HeadlessTest.h"
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace velmora;
+using namespace velmora::e2e;
+
+namespace {
+
+const QRegularExpression monitoringLine(QStringLiteral("^monitoring$"));
+
+// What a capture survives: being killed, losing its browser, a folder that stops taking files.
+class CaptureFaultsTest : public HeadlessTest {
+protected:
+    // The transcript files in the output folder.
+    QStringList transcripts() const {
+        QStringList paths;
+        for (const QString& name : QDir(output.path()).entryList({QStringLiteral("*.md")}, QDir::Files))
+            paths << QDir(output.path()).filePath(name);
+        return paths;
+    }
+    qsizetype polls() const { return velmora->logCount(pollLogLine); }
+    void waitForPolls(qsizetype count) {
+        ASSERT_TRUE(velmora->waitForLogCount(pollLogLine, count, 40000)) << "velmora stopped polling";
+    }
+    void startMeeting(const QString& script) {
+        expectLine(monitoringLine, 0, stepTimeoutMs);
+        const qsizetype before = velmora->lines().size();
+        browser.run(script);
+        expectLine(capturingMeet, before, stepTimeoutMs);
+    }
+};
+
+TEST_F(CaptureFaultsTest, AKilledCaptureIsFinishedAtTheNextStartWithEverythingButItsLastPolls) {
+    startMeeting(QStringLiteral("meet.show(); meet.say('Ana Lima', 'First point')"));
+    say(QStringLiteral("meet.say('Bo Chen', 'Second point')"));
+    say(QStringLiteral("meet.say('Cy Park', 'Third point')"));
+    // Both earlier turns are complete now; the third goes on for more than ten polls.
+    const qsizetype completed = polls();
+    for (int word = 0; polls() <= completed + 11; ++word)
+        say(QStringLiteral("meet.grow(2, ' and more')"));
+    ASSERT_EQ(transcripts().size(), 1);
+    const QString transcript = transcripts().first();
+
+    ASSERT_EQ(::kill(pid_t(velmora->pid()), SIGKILL), 0);
+    ASSERT_TRUE(BrowserSession::waitUntil([&] { return !velmora->isRunning(); }, 5000));
+    EXPECT_TRUE(readFile(transcript).contains(QStringLiteral("**End:** --:--:--"))) << "the kill left it unfinished";
+    browser.run(QStringLiteral("meet.hide()"));
+    velmora.reset();
+
+    launch();
+    expectLine(monitoringLine, 0, stepTimeoutMs);
+    BrowserSession::waitUntil([&] { return !notifications.notifications.isEmpty(); }, 10000);
+    ASSERT_EQ(notifications.notifications.size(), 1);
+    EXPECT_EQ(notifications.notifications[0].summary, "Transcript Recovered");
+    EXPECT_EQ(notifications.notifications[0].body, transcript);
+    expectFinalized(transcript);
+    const QStringList written = utterances(readFile(transcript));
+    ASSERT_GE(written.size(), 2) << written.join('\n').toStdString();
+    EXPECT_EQ(written.first(2), (QStringList{"Ana Lima: First point", "Bo Chen: Second point"}));
+}
+
+TEST_F(CaptureFaultsTest, ABrowserKilledMidCaptureEndsTheMeetingWithEverythingItShowed) {
+    startMeeting(QStringLiteral("meet.show(); meet.say('Ana Lima', 'Before the crash')"));
+    say(QStringLiteral("meet.say('Bo Chen', 'Me too')"));
+    say(QStringLiteral("meet.grow(1, ' and then some')"));
+    const qsizetype before = velmora->lines().size();
+    browser.browser().kill();
+    const auto saved = savedMeet.match(expectLine(savedMeet, before, 90000));
+    const bool alive = velmora->isRunning();
+    browser.restartBrowser(); // for the tests that follow
+    ASSERT_TRUE(saved.hasMatch());
+    EXPECT_TRUE(alive);
+    EXPECT_EQ(utterances(readFile(saved.captured(1))),
+              (QStringList{"Ana Lima: Before the crash", "Bo Chen: Me too and then some"}));
+    expectFinalized(saved.captured(1));
+    EXPECT_TRUE(velmora->waitForLine(monitoringLine, stepTimeoutMs, before));
+}
+
+TEST_F(CaptureFaultsTest, AFolderThatTurnsReadOnlyMidCaptureLosesNothingOnceWritableAgain) {
+    // Root ignores file modes: the application then runs without that privilege.
+    if (::geteuid() == 0) {
+        velmora.reset();
+        launch({QStringLiteral("setpriv"), QStringLiteral("--inh-caps=-dac_override,-dac_read_search,-fowner"),
+                QStringLiteral("--bounding-set=-dac_override,-dac_read_search,-fowner")});
+    }
+    startMeeting(QStringLiteral("meet.show(); meet.say('Ana Lima', 'Writable still')"));
+    say(QStringLiteral("meet.say('Bo Chen', 'Now it is locked')"));
+    ASSERT_EQ(transcripts().size(), 1);
+    const QString transcript = transcripts().first();
+    const QByteArray folder = QFile::encodeName(output.path());
+    ASSERT_EQ(::chmod(QFile::encodeName(transcript).constData(), 0400), 0);
+    ASSERT_EQ(::chmod(folder.constData(), 0500), 0);
+    say(QStringLiteral("meet.grow(1, ' and read-only')"));
+    say(QStringLiteral("meet.say('Cy Park', 'Said while locked')"));
+
+    // The captions end while the folder refuses files: the transcript cannot be finished.
+    const qsizetype beforeEnd = velmora->lines().size();
+    browser.run(QStringLiteral("meet.hide()"));
+    const auto error = velmora->waitForLine(QRegularExpression(QStringLiteral("^error: Cannot finish the transcript")),
+                                            60000, beforeEnd);
+    EXPECT_TRUE(error);
+    EXPECT_TRUE(velmora->isRunning());
+    EXPECT_TRUE(readFile(transcript).contains(QStringLiteral("**End:** --:--:--")));
+
+    const qsizetype beforeWritable = velmora->lines().size();
+    ::chmod(folder.constData(), 0700);
+    ::chmod(QFile::encodeName(transcript).constData(), 0600);
+    const auto saved = savedMeet.match(expectLine(savedMeet, beforeWritable, 20000));
+    ASSERT_TRUE(saved.hasMatch());
+    EXPECT_EQ(saved.captured(1), transcript);
+    EXPECT_EQ(utterances(readFile(transcript)),
+              (QStringList{"Ana Lima: Writable still", "Bo Chen: Now it is locked and read-only",
+                           "Cy Park: Said while locked"}));
+    expectFinalized(transcript);
+    EXPECT_TRUE(velmora->waitForLine(monitoringLine, 10000, beforeWritable));
+}
+
+} // namespace
