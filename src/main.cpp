@@ -12,6 +12,7 @@
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
 #include "ui/DesktopApplication.h"
+#include "ui/AppearanceController.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -74,10 +75,11 @@ int runWindow(const QStringList& arguments) {
     }
     velmora::LinuxPlatform platform;
     velmora::CompositionRoot root(platform.platform(), outputDirectory);
-    const auto window = velmora::MainWindow::create(root);
-    auto start = root.controller().initialize();
-    QCoro::waitFor(start);
+    velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
+    const auto window = velmora::MainWindow::create(root, appearance);
+    // The window shows at once; start-up (accessibility check, monitoring) runs in the loop.
     window->showAndRaise();
+    auto start = root.controller().initialize();
     const int status = QApplication::exec();
     auto shutdown = root.controller().shutdown();
     QCoro::waitFor(shutdown);

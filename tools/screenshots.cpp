@@ -7,6 +7,7 @@
 #include "capture/MarkdownFormatter.h"
 #include "capture/QtScheduler.h"
 #include "library/MeetingNotesManager.h"
+#include "ui/AppearanceController.h"
 #include "ui/MainWindow.h"
 #include "ui/MeetingDetailView.h"
 
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -71,23 +71,6 @@ MeetingRecord sampleMeeting(const QTemporaryDir& dir, const QDateTime& start) {
     return record;
 }
 
-QPalette darkPalette() {
-    QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e), base(0x1e, 0x1e, 0x20), text(0xe8, 0xe8, 0xea);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, window);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, window);
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(0x8a, 0x8a, 0x90));
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8a, 0x8a, 0x90));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8a, 0x8a, 0x90));
-    return palette;
-}
 
 // Runs events until `signal` of `sender` came, at most 10 s; false on time-out.
 template <typename Sender, typename Signal>
@@ -108,7 +91,6 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (argc < 2) {
         std::fprintf(stderr, "usage: velmora_screenshots <folder>\n");
         return 2;
@@ -121,6 +103,8 @@ int main(int argc, char** argv) {
     FixedOutputDirectory output(dir.path());
     NoRevealer revealer;
     QtScheduler scheduler;
+    AppearanceController appearance(app, settings, state);
+    appearance.setMode(AppearanceMode::light);
 
     const QDateTime now = QDateTime::currentDateTime();
     const MeetingRecord launch = sampleMeeting(dir, QDateTime(now.date(), QTime(9, 30)));
@@ -152,7 +136,7 @@ int main(int argc, char** argv) {
     shoot(QStringLiteral("window-notes.png"));
     window.detailView()->setTab(DetailTab::summary);
     shoot(QStringLiteral("window-summary.png"));
-    QApplication::setPalette(darkPalette());
+    appearance.setMode(AppearanceMode::dark);
     window.detailView()->setTab(DetailTab::transcript);
     shoot(QStringLiteral("window-dark.png"));
     return 0;

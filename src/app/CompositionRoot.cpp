@@ -14,6 +14,7 @@
 #include "library/search/SearchSession.h"
 #include "sources/BrowserProcessCache.h"
 #include "sources/PIDCache.h"
+#include "sources/SystemAXPermissionChecker.h"
 #include "summary/ConfiguredSummaryService.h"
 
 namespace velmora {
@@ -35,6 +36,7 @@ CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outpu
     notifications_ = std::make_unique<NotificationManager>(platform_.notificationCenter,
                                                            platform_.fileRevealer);
     notes_ = std::make_unique<MeetingNotesManager>();
+    permissionChecker_ = std::make_unique<SystemAXPermissionChecker>(platform_.accessibility);
     library_ = std::make_unique<MeetingLibrary>(*outputDirectory_, MeetingLibrary::fileHistories());
     searchSession_ = std::make_unique<SearchSession>(*scheduler_);
     openSearchIndex();
@@ -62,6 +64,10 @@ const Clock& CompositionRoot::clock() const { return *clock_; }
 NotificationService& CompositionRoot::notificationService() { return *notifications_; }
 
 MeetingNotesProvider& CompositionRoot::notes() { return *notes_; }
+
+FormatSettingsProvider& CompositionRoot::formatSettings() { return *formatSettings_; }
+
+AXPermissionChecker& CompositionRoot::permissionChecker() { return *permissionChecker_; }
 
 void CompositionRoot::openSearchIndex() {
     searchIndex_ = std::make_unique<MeetingSearchIndex>(

@@ -11,8 +11,10 @@
 
 namespace velmora {
 
+class AXPermissionChecker;
 class BrowserProcessCache;
 class Clock;
+class FormatSettingsProvider;
 class FormatSettingsManager;
 class FileRevealer;
 class MeetingLibrary;
@@ -51,6 +53,9 @@ public:
     Scheduler& scheduler();
     MeetingNotesProvider& notes();
     FileRevealer& fileRevealer() { return platform_.fileRevealer; }
+    NotificationCenterProviding& notificationCenter() { return platform_.notificationCenter; }
+    FormatSettingsProvider& formatSettings();
+    AXPermissionChecker& permissionChecker();
     // The window's search; follows the index when the output folder changes.
     SearchSession& searchSession() { return *searchSession_; }
 
@@ -68,6 +73,7 @@ private:
     std::unique_ptr<FormatSettingsManager> formatSettings_;
     std::unique_ptr<ZoomManager> zoom_;
     std::unique_ptr<NotificationManager> notifications_;
+    std::unique_ptr<AXPermissionChecker> permissionChecker_;
     std::unique_ptr<MeetingNotesManager> notes_;
     std::unique_ptr<MeetingLibrary> library_;
     std::unique_ptr<SearchSession> searchSession_;

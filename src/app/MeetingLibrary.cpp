@@ -71,6 +71,11 @@ void MeetingLibrary::deleteRecord(const MeetingRecord& record) {
     emit recordDeleted(record.id);
 }
 
+void MeetingLibrary::updateRecord(const MeetingRecord& record) {
+    history_->updateRecord(record);
+    emit recordsChanged();
+}
+
 void MeetingLibrary::startWatching() {
     watching_ = true;
     history_->startWatching();

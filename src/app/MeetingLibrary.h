@@ -43,6 +43,9 @@ public:
     // Stores a finished meeting's record in `home`, the history it was added to.
     void finaliseRecord(MeetingHistoryProvider& home, const MeetingRecord& record);
     void deleteRecord(const MeetingRecord& record);
+    // Stores a changed record (the window's notes file) in the current folder's history and
+    // announces it, so that the meeting list and the index see the new file.
+    void updateRecord(const MeetingRecord& record);
 
     void startWatching();
     void stopWatching();

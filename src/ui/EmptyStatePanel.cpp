@@ -1,5 +1,8 @@
 #include "ui/EmptyStatePanel.h"
 
+#include "ui/RelativeFont.h"
+
+#include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -8,10 +11,7 @@ namespace velmora {
 EmptyStatePanel::EmptyStatePanel(const QString& title, const QString& text, QWidget* parent)
     : QWidget(parent), title_(new QLabel(title, this)), text_(new QLabel(text, this)),
       layout_(new QVBoxLayout(this)) {
-    QFont titleFont = title_->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    titleFont.setWeight(QFont::DemiBold);
-    title_->setFont(titleFont);
+    title_->setFont(relativeFont(titleScale));
     title_->setAlignment(Qt::AlignCenter);
     text_->setAlignment(Qt::AlignCenter);
     text_->setWordWrap(true);
@@ -22,6 +22,12 @@ EmptyStatePanel::EmptyStatePanel(const QString& title, const QString& text, QWid
     layout_->addWidget(text_, 0, Qt::AlignHCenter);
     layout_->addStretch();
     setAccessibleName(title);
+}
+
+void EmptyStatePanel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange)
+        title_->setFont(relativeFont(titleScale));
+    QWidget::changeEvent(event);
 }
 
 void EmptyStatePanel::setText(const QString& text) { text_->setText(text); }

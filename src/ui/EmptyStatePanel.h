@@ -19,7 +19,11 @@ public:
     // Extra widgets (a button) go below the text.
     void addWidget(QWidget* widget);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    static constexpr double titleScale = 1.3;
     QLabel* title_;
     QLabel* text_;
     QVBoxLayout* layout_;

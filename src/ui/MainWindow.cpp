@@ -1,11 +1,13 @@
 #include "ui/MainWindow.h"
 
 #include "app/AppState.h"
+#include "app/CompositionRoot.h"
 #include "app/FileRevealer.h"
 #include "app/OutputDirectoryProvider.h"
 #include "ui/EmptyStatePanel.h"
 #include "ui/MeetingDetailView.h"
 #include "ui/MeetingSidebar.h"
+#include "ui/SettingsPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,10 +92,18 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     showSelection();
 }
 
-MainWindow::~MainWindow() = default;
+// The detail view is deleted with the other children after this window's members are gone:
+// its notes are saved now, while everything they need is alive.
+MainWindow::~MainWindow() { detailView_->leave(); }
 
-std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root) {
-    return std::make_unique<MainWindow>(MainWindowServices::from(root));
+std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root, AppearanceController& appearance,
+                                              std::function<void()> onSetupGuide) {
+    auto window = std::make_unique<MainWindow>(MainWindowServices::from(root));
+    window->setSettingsPage(new SettingsPage(SettingsPage::Services{
+        root.appState(), root.settings(), root.outputDirectory(), root.formatSettings(), appearance,
+        root.permissionChecker(), root.notificationCenter(), root.scheduler(), &root.library(),
+        std::move(onSetupGuide), {}, {}}));
+    return window;
 }
 
 void MainWindow::buildToolbar() {
@@ -266,8 +276,10 @@ void MainWindow::onMeetingsChanged() {
 void MainWindow::requestDelete(const MeetingRecord& record) {
     if (!services_.confirmDelete(this, record))
         return;
-    if (selection_ && selection_->recordId() == record.id)
+    if (selection_ && selection_->recordId() == record.id) {
+        detailView_->discard();
         setSelection(std::nullopt);
+    }
     if (services_.deleteMeeting)
         services_.deleteMeeting(record);
 }

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@ class QStackedWidget;
 
 namespace velmora {
 
+class AppearanceController;
 class CompositionRoot;
 class EmptyStatePanel;
 class MeetingDetailView;
@@ -32,8 +34,10 @@ public:
 
     explicit MainWindow(MainWindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
-    // The window over the application's own objects, not shown yet.
-    static std::unique_ptr<MainWindow> create(CompositionRoot& root);
+    // The window over the application's own objects, with its settings page, not shown yet.
+    // `onSetupGuide` reopens the first-run guide (the settings page's button).
+    static std::unique_ptr<MainWindow> create(CompositionRoot& root, AppearanceController& appearance,
+                                              std::function<void()> onSetupGuide = {});
 
     void showAndRaise();
     // Selects the meeting, switches to `tab` and, for the transcript, shows the block with

@@ -15,7 +15,7 @@ MainWindowServices MainWindowServices::from(CompositionRoot& root) {
         root.fileRevealer(),
         root.scheduler(),
         root.settings(),
-        [&library](const MeetingRecord& record) { library.history()->updateRecord(record); },
+        [&library](const MeetingRecord& record) { library.updateRecord(record); },
         [&controller](const MeetingRecord& record) { controller.deleteMeeting(record); },
         [&controller](const MeetingRecord& record, const std::optional<QString>& notes) {
             controller.summarizeMeeting(record, notes);

@@ -4,23 +4,22 @@
 #include "library/DisplayEntry.h"
 #include "library/MeetingFormatters.h"
 #include "library/MeetingNotesProvider.h"
-#include "ui/EmptyStatePanel.h"
+#include "ui/MarkdownNoteEditor.h"
+#include "ui/RelativeFont.h"
 #include "ui/Logging.h"
 #include "ui/MeetingListDelegate.h"
 #include "ui/SourceIcon.h"
+#include "ui/SummaryView.h"
 #include "ui/TranscriptPanel.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QStackedWidget>
 #include <QStringDecoder>
 #include <QTabWidget>
-#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -70,7 +69,9 @@ MeetingDetailView::MeetingDetailView(MainWindowServices& services, QWidget* pare
     transcriptPanel_ = new TranscriptPanel(store_, tabs_);
     tabs_->addTab(transcriptPanel_, DetailTabs::title(DetailTab::transcript));
     tabs_->addTab(buildNotesTab(), DetailTabs::title(DetailTab::notes));
-    tabs_->addTab(buildSummaryTab(), DetailTabs::title(DetailTab::summary));
+    summaryView_ = new SummaryView(tabs_);
+    connect(summaryView_, &SummaryView::generateRequested, this, &MeetingDetailView::summarize);
+    tabs_->addTab(summaryView_, DetailTabs::title(DetailTab::summary));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildHeader());
@@ -92,15 +93,20 @@ MeetingDetailView::MeetingDetailView(MainWindowServices& services, QWidget* pare
 
 MeetingDetailView::~MeetingDetailView() { leave(); }
 
+void MeetingDetailView::changeEvent(QEvent* event) {
+    if (title_ && (event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange)) {
+        title_->setFont(relativeFont(titleScale));
+        refreshHeader(); // the mark is sized by the title
+    }
+    QWidget::changeEvent(event);
+}
+
 QWidget* MeetingDetailView::buildHeader() {
     auto* header = new QWidget(this);
     sourceIcon_ = new QLabel(header);
     title_ = new QLabel(header);
     title_->setAccessibleName(QStringLiteral("Meeting name"));
-    QFont titleFont = title_->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setWeight(QFont::DemiBold);
-    title_->setFont(titleFont);
+    title_->setFont(relativeFont(titleScale));
     dateLine_ = new QLabel(header);
     dateLine_->setAccessibleName(QStringLiteral("Meeting date and duration"));
     recordingBadge_ = new QLabel(QStringLiteral("Recording"), header);
@@ -127,8 +133,7 @@ QWidget* MeetingDetailView::buildHeader() {
 
 QWidget* MeetingDetailView::buildNotesTab() {
     auto* page = new QWidget(tabs_);
-    // The Markdown editor takes this editor's place; it is a QPlainTextEdit as well.
-    notesEditor_ = new QPlainTextEdit(page);
+    notesEditor_ = new MarkdownNoteEditor(page);
     notesEditor_->setPlaceholderText(QStringLiteral("Meeting notes..."));
     notesEditor_->setAccessibleName(QStringLiteral("Meeting notes editor"));
     connect(notesEditor_, &QPlainTextEdit::textChanged, this,
@@ -139,44 +144,6 @@ QWidget* MeetingDetailView::buildNotesTab() {
     layout->addWidget(notesEditor_);
     return page;
 }
-
-QWidget* MeetingDetailView::buildSummaryTab() {
-    summaryStack_ = new QStackedWidget(tabs_);
-
-    summaryProgressPage_ = new QWidget(summaryStack_);
-    auto* busy = new QProgressBar(summaryProgressPage_);
-    busy->setRange(0, 0);
-    busy->setMaximumWidth(240);
-    busy->setAccessibleName(QStringLiteral("Summary progress"));
-    auto* generating = new QLabel(QStringLiteral("Generating summary..."), summaryProgressPage_);
-    summaryProgress_ = new QLabel(summaryProgressPage_);
-    summaryProgress_->setEnabled(false);
-    auto* progressLayout = new QVBoxLayout(summaryProgressPage_);
-    progressLayout->addStretch();
-    progressLayout->addWidget(busy, 0, Qt::AlignHCenter);
-    progressLayout->addWidget(generating, 0, Qt::AlignHCenter);
-    progressLayout->addWidget(summaryProgress_, 0, Qt::AlignHCenter);
-    progressLayout->addStretch();
-
-    // The summary's own renderer takes this browser's place.
-    summaryView_ = new QTextBrowser(summaryStack_);
-    summaryView_->setAccessibleName(QStringLiteral("Summary"));
-    summaryView_->setOpenExternalLinks(true);
-
-    summaryEmpty_ = new EmptyStatePanel(QStringLiteral("No summary yet"), QString(), summaryStack_);
-    generateButton_ = new QPushButton(QStringLiteral("Generate Summary"), summaryEmpty_);
-    generateButton_->setDefault(true);
-    generateButton_->setAccessibleName(QStringLiteral("Generate Summary"));
-    connect(generateButton_, &QPushButton::clicked, this, &MeetingDetailView::summarize);
-    summaryEmpty_->addWidget(generateButton_);
-
-    summaryStack_->addWidget(summaryProgressPage_);
-    summaryStack_->addWidget(summaryView_);
-    summaryStack_->addWidget(summaryEmpty_);
-    return summaryStack_;
-}
-
-QWidget* MeetingDetailView::summaryPage() const { return summaryStack_->currentWidget(); }
 
 void MeetingDetailView::showMeeting(const MeetingRecord& record) {
     if (record_ && record_->id == record.id) {
@@ -211,6 +178,11 @@ void MeetingDetailView::leave() {
     record_.reset();
     pendingEntry_.reset();
     summaryText_.reset();
+}
+
+void MeetingDetailView::discard() {
+    notesSaver_.discard();
+    leave();
 }
 
 bool MeetingDetailView::isLive() const {
@@ -302,25 +274,12 @@ void MeetingDetailView::loadSummary() {
 void MeetingDetailView::refreshSummaryState() {
     if (!record_)
         return;
-    if (isGenerating()) {
-        const auto progress = services_.appState.summaryProgress();
-        QString step;
-        if (progress && progress->merging)
-            step = QStringLiteral("Merging the parts");
-        else if (progress && progress->chunkCount > 1)
-            step = QStringLiteral("Part %1 of %2").arg(progress->chunk).arg(progress->chunkCount);
-        summaryProgress_->setText(step);
-        summaryStack_->setCurrentWidget(summaryProgressPage_);
-    } else if (summaryText_) {
-        summaryView_->setMarkdown(*summaryText_);
-        summaryStack_->setCurrentWidget(summaryView_);
-    } else {
-        const bool live = isLive();
-        summaryEmpty_->setText(live ? QStringLiteral("Summaries can be generated after the meeting ends.")
-                                    : QString());
-        generateButton_->setVisible(!live);
-        summaryStack_->setCurrentWidget(summaryEmpty_);
-    }
+    if (isGenerating())
+        summaryView_->showProgress(services_.appState.summaryProgress());
+    else if (summaryText_)
+        summaryView_->setSummary(*summaryText_);
+    else
+        summaryView_->clear(isLive());
 }
 
 void MeetingDetailView::syncLive() {

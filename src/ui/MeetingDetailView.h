@@ -13,14 +13,11 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
-class QStackedWidget;
 class QTabWidget;
-class QTextBrowser;
 
 namespace velmora {
 
-class EmptyStatePanel;
+class SummaryView;
 class TranscriptPanel;
 
 // One meeting: its header, and the tabs "Transcript", "Notes" and "Summary". A finished
@@ -37,6 +34,9 @@ public:
     void showMeeting(const MeetingRecord& record);
     // Saves the notes and shows nothing.
     void leave();
+    // Shows nothing, dropping unsaved notes: the meeting is being deleted, and a notes file
+    // written now would outlive it.
+    void discard();
     std::optional<MeetingRecord> record() const { return record_; }
 
     DetailTab tab() const;
@@ -54,7 +54,7 @@ public:
     TranscriptStore& transcriptStore() { return store_; }
     TranscriptPanel* transcriptPanel() const { return transcriptPanel_; }
     QPlainTextEdit* notesEditor() const { return notesEditor_; }
-    QWidget* summaryPage() const;
+    SummaryView* summaryView() const { return summaryView_; }
     QString headerTitle() const;
 
 signals:
@@ -63,10 +63,14 @@ signals:
     // Live state, summary state or the transcript changed: toolbar actions may change.
     void actionsChanged();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    static constexpr double titleScale = 1.4;
+
     QWidget* buildHeader();
     QWidget* buildNotesTab();
-    QWidget* buildSummaryTab();
     void loadTranscript();
     void loadSummary();
     void syncLive();
@@ -95,12 +99,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     TranscriptPanel* transcriptPanel_ = nullptr;
     QPlainTextEdit* notesEditor_ = nullptr;
-    QStackedWidget* summaryStack_ = nullptr;
-    QWidget* summaryProgressPage_ = nullptr;
-    QLabel* summaryProgress_ = nullptr;
-    QTextBrowser* summaryView_ = nullptr;
-    EmptyStatePanel* summaryEmpty_ = nullptr;
-    QPushButton* generateButton_ = nullptr;
+    SummaryView* summaryView_ = nullptr;
 };
 
 } // namespace velmora

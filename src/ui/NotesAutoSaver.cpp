@@ -51,6 +51,11 @@ void NotesAutoSaver::leave() {
     record_.reset();
 }
 
+void NotesAutoSaver::discard() {
+    cancelTimer();
+    record_.reset();
+}
+
 void NotesAutoSaver::cancelTimer() {
     if (timer_)
         scheduler_.cancel(*timer_);

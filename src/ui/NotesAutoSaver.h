@@ -30,6 +30,8 @@ public:
     void flush();
     // Saves now and forgets the meeting.
     void leave();
+    // Forgets the meeting and what was not saved (the meeting is being deleted).
+    void discard();
 
     bool hasUnsavedChanges() const { return record_ && text_ != savedText_; }
 

@@ -77,8 +77,15 @@ TEST_F(MeetingLibraryTest, RecordChangesAreAnnouncedAndAFinishedMeetingStaysInIt
     ASSERT_EQ(finalised.count(), 1);
     EXPECT_EQ(finalised[0][0].value<MeetingRecord>().duration, 42);
 
-    const MeetingRecord other = record();
+    MeetingRecord other = record();
     library.addRecord(other);
+    // A notes file recorded by the window reaches the meeting list, which deletes it later.
+    QSignalSpy changed(&library, &MeetingLibrary::recordsChanged);
+    other.notesPath = QStringLiteral("/meetings/b/x-notes.md");
+    library.updateRecord(other);
+    EXPECT_EQ(changed.count(), 1);
+    ASSERT_EQ(library.records().size(), 1);
+    EXPECT_EQ(library.records()[0].notesPath, other.notesPath);
     library.deleteRecord(other);
     ASSERT_EQ(deleted.count(), 1);
     EXPECT_EQ(deleted[0][0].toUuid(), other.id);

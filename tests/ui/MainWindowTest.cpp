@@ -6,12 +6,14 @@
 #include "fakes/ManualScheduler.h"
 #include "fakes/QtPrinters.h"
 #include "library/MeetingNotesManager.h"
+#include "ui/AppearanceController.h"
 #include "ui/EmptyStatePanel.h"
 #include "ui/LatestRead.h"
 #include "ui/MainWindow.h"
 #include "ui/MeetingDetailView.h"
 #include "ui/MeetingListModel.h"
 #include "ui/MeetingSidebar.h"
+#include "ui/SummaryView.h"
 #include "ui/TranscriptPanel.h"
 
 #include <QAccessible>
@@ -20,7 +22,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
-#include <QTextBrowser>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSemaphore>
@@ -194,8 +195,12 @@ TEST_F(MainWindowTest, DeletingTheSelectedMeetingAsksFirstAndClearsTheSelection)
     EXPECT_TRUE(deleted.isEmpty());
     EXPECT_EQ(window->selection(), MeetingSelection::record(doomed.id));
 
+    // Notes typed just before are not written beside a meeting that is going away.
+    type(QStringLiteral("unsaved"));
     confirm = true;
     window->requestDelete(doomed);
+    scheduler.advance(5s);
+    EXPECT_TRUE(notes.saved.isEmpty());
     ASSERT_EQ(deleted.size(), 1);
     EXPECT_EQ(deleted[0].id, doomed.id);
     EXPECT_FALSE(window->selection().has_value());
@@ -305,9 +310,8 @@ TEST_F(MainWindowTest, LiveMeetingGrowsByAppendAndPatchWithoutRebuilding) {
     // No summary of a meeting still being recorded, from the toolbar or the tab.
     EXPECT_FALSE(window->summaryAction()->isEnabled());
     detail().setTab(DetailTab::summary);
-    auto* empty = qobject_cast<EmptyStatePanel*>(detail().summaryPage());
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->text(), QStringLiteral("Summaries can be generated after the meeting ends."));
+    EXPECT_EQ(detail().summaryView()->statusText(),
+              QStringLiteral("No summary yet Summaries can be generated after the meeting ends."));
     window->summaryAction()->trigger();
     detail().summarize();
     EXPECT_TRUE(summarized.isEmpty());
@@ -329,7 +333,7 @@ TEST_F(MainWindowTest, SummaryShowsProgressWhileGeneratedAndTheFileOnceWritten) 
     open();
     selectAndLoad(record);
     detail().setTab(DetailTab::summary);
-    EXPECT_EQ(qobject_cast<EmptyStatePanel*>(detail().summaryPage())->title(), QStringLiteral("No summary yet"));
+    EXPECT_EQ(detail().summaryView()->statusText(), QStringLiteral("No summary yet"));
     EXPECT_EQ(window->summaryAction()->toolTip(), QStringLiteral("Generate AI summary"));
 
     window->summaryAction()->trigger();
@@ -337,12 +341,7 @@ TEST_F(MainWindowTest, SummaryShowsProgressWhileGeneratedAndTheFileOnceWritten) 
     state.setSummaryGeneratingMeetingID(record.id);
     state.setSummaryProgress(SummaryProgress{2, 5, false});
     EXPECT_FALSE(window->summaryAction()->isEnabled());
-    const QList<QLabel*> labels = detail().summaryPage()->findChildren<QLabel*>();
-    QStringList texts;
-    for (const QLabel* label : labels)
-        texts.append(label->text());
-    EXPECT_TRUE(texts.contains(QStringLiteral("Generating summary..."))) << texts.join('|').toStdString();
-    EXPECT_TRUE(texts.contains(QStringLiteral("Part 2 of 5"))) << texts.join('|').toStdString();
+    EXPECT_EQ(detail().summaryView()->statusText(), QStringLiteral("Generating summary... Part 2 of 5"));
 
     // The summary is written and recorded, then the run ends: the file is read and shown.
     const QString summaryPath = dir.filePath(QStringLiteral("summary.md"));
@@ -356,9 +355,8 @@ TEST_F(MainWindowTest, SummaryShowsProgressWhileGeneratedAndTheFileOnceWritten) 
     state.setSummaryProgress(std::nullopt);
     state.setSummaryGeneratingMeetingID(std::nullopt);
     ASSERT_TRUE(summaryRead.count() > 0 || summaryRead.wait(5000));
-    auto* browser = qobject_cast<QTextBrowser*>(detail().summaryPage());
-    ASSERT_NE(browser, nullptr);
-    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Ship on Friday")));
+    EXPECT_TRUE(detail().summaryView()->summaryText().contains(QStringLiteral("Ship on Friday")))
+        << detail().summaryView()->summaryText().toStdString();
     EXPECT_TRUE(window->summaryAction()->isEnabled());
     EXPECT_EQ(window->summaryAction()->toolTip(), QStringLiteral("Regenerate AI summary"));
 }
@@ -380,10 +378,21 @@ TEST_F(MainWindowTest, OpeningAMeetingAtAnEntrySelectsItOnceRead) {
     EXPECT_FALSE(window->openMeeting(QUuid::createUuid()));
 }
 
-TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSize) {
+TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSizeAndTheWindowsFontsFollow) {
     ZoomManager zoom(settings);
     state.configureZoom(&zoom);
+    AppearanceController appearance(*qApp, settings, state);
+    const auto record = meeting(today(9, 0), {});
+    state.setVisibleMeetings({record});
     open();
+    selectAndLoad(record);
+    QLabel* title = nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->accessibleName() == QStringLiteral("Meeting name"))
+            title = label;
+    ASSERT_NE(title, nullptr);
+    const qreal titleSize = title->font().pointSizeF();
+    const qreal listSize = detail().transcriptPanel()->list()->font().pointSizeF();
     window->show();
     QApplication::setActiveWindow(window.get());
     QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
@@ -392,11 +401,16 @@ TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSize) {
     QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier); // stays at the largest
     EXPECT_EQ(state.zoomLevel(), ZoomLevel::extraLarge);
     EXPECT_EQ(settings.value(QStringLiteral("zoomLevel")).toString(), QStringLiteral("extraLarge"));
+    QCoreApplication::processEvents(); // the new font reaches the widgets as posted events
+    EXPECT_NEAR(title->font().pointSizeF(), titleSize * 1.2, 0.2);
+    EXPECT_NEAR(detail().transcriptPanel()->list()->font().pointSizeF(), listSize * 1.2, 0.2);
     QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_EQ(state.zoomLevel(), ZoomLevel::large);
     QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(state.zoomLevel(), ZoomLevel::default_);
     EXPECT_EQ(settings.value(QStringLiteral("zoomLevel")).toString(), QStringLiteral("default"));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(title->font().pointSizeF(), titleSize, 0.2);
 }
 
 TEST_F(MainWindowTest, GeometryIsRestoredUnlessSmallerThanTheMinimum) {
