@@ -347,7 +347,7 @@ TEST_F(SessionCoordinatorTest, LineMergedIntoOneAlreadyWrittenTakesOnlyItsOwnPar
     start();
     poll({{"A", "First point is settled and agreed."}});
     poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}});
-    for (int k = 0; k < 8; ++k)
+    for (int k = 0; k < 10; ++k)
         poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}, {"A", "Second point needs more"}});
     ASSERT_EQ(texts(writer->written()), QStringList({"A: First point is settled and agreed."}));
     poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}, {"A", "Second point needs more work."},
