@@ -153,12 +153,23 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     const ComparableText older(previous);
     const ComparableText newer(change.entry.text);
     const qsizetype words = older.wordCount();
-    if (newer.wordCount() <= words)
+    if (words > maxRevisedGuessWords)
         return false;
-    // A few more words, several of them revised at once: half of them or more still come back
+    // No longer, its start rewritten: the line still ends with the word the guess ended with
+    // (with its last two, for a longer guess).
+    if (newer.wordCount() <= words) {
+        const qsizetype ending = words <= maxFirstGuessWords ? 1 : 2;
+        if (newer.wordCount() <= ending)
+            return false;
+        for (qsizetype k = 1; k <= ending; ++k) {
+            if (!older.sameWord(words - k, newer, newer.wordCount() - k))
+                return false;
+        }
+        return true;
+    }
+    // A few more words, several of them revised at once: two in five or more still come back
     // in order at the start of the longer line.
-    return words <= maxFirstGuessWords ||
-           (words <= maxRevisedGuessWords && 2 * keptInOrder(older, newer, words + 2) >= words);
+    return words <= maxFirstGuessWords || 2 * keptInOrder(older, newer, words + 2) >= words;
 }
 
 void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed) {

@@ -232,6 +232,24 @@ TEST_F(SessionCoordinatorTest, NewLineRevisedInSeveralWordsAtOnceIsKeptOnce) {
                            "A: we ship it on Friday", "A: Marketing wants the launch moved"}));
 }
 
+// The recogniser rewrites the start of its first guess into fewer words: the guess is replaced,
+// not kept as an utterance of its own. A different line that only happens to end alike is kept.
+TEST_F(SessionCoordinatorTest, FirstGuessWithItsStartRewrittenIsKeptOnce) {
+    start();
+    poll({{"B", "Okay then."}, {"A", "Release yeah if"}});
+    poll({{"B", "Okay then."}, {"A", "of if"}});
+    poll({{"B", "Okay then."}, {"A", "of if we ship it."}});
+    poll({{"B", "Okay then."}, {"A", "Coverage in way to"}});
+    poll({{"B", "Okay then."}, {"A", "project way to"}});
+    poll({{"B", "Okay then."}, {"A", "project way to go."}});
+    poll({{"B", "Okay then."}, {"A", "Should slower okay be"}});
+    poll({{"B", "Okay then."}, {"A", "Bigger should be"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: of if we ship it.", "A: project way to go.",
+                           "A: Should slower okay be", "A: Bigger should be"}));
+}
+
 // A line showing only its last characters: a revision replaces only that line's part of the
 // utterance grown from it.
 TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
