@@ -55,6 +55,18 @@ qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, 
     }
     return row.back();
 }
+// Whether the words `newer` keeps from `older` moved towards its start, as in a rolling line that
+// scrolled on: the first word of `newer` found in `older` stands earlier than it did there.
+bool movedTowardsStart(const ComparableText& older, const ComparableText& newer) {
+    for (qsizetype j = 0; j < newer.wordCount(); ++j) {
+        for (qsizetype i = 0; i < older.wordCount(); ++i) {
+            if (older.sameWord(i, newer, j))
+                return j < i;
+        }
+    }
+    return false;
+}
+
 // The open utterance's part of a merged line is recognised by an ending it shares with the line
 // of at least this many code units (or all of the utterance).
 constexpr qsizetype minMergedEnding = 12;
@@ -167,9 +179,12 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
         }
         return true;
     }
-    // A few more words, several of them revised at once: two in five or more still come back
-    // in order at the start of the longer line.
-    return words <= maxFirstGuessWords || 2 * keptInOrder(older, newer, words + 2) >= words;
+    // A few more words, several of them revised at once: half of them or more still come back
+    // in order at the start of the longer line; or two in five, none moved towards its start.
+    if (words <= maxFirstGuessWords)
+        return true;
+    const qsizetype kept = keptInOrder(older, newer, words + 2);
+    return 2 * kept >= words || (5 * kept >= 2 * words && !movedTowardsStart(older, newer));
 }
 
 void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed) {

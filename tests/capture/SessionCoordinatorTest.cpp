@@ -250,6 +250,23 @@ TEST_F(SessionCoordinatorTest, FirstGuessWithItsStartRewrittenIsKeptOnce) {
                            "A: Should slower okay be", "A: Bigger should be"}));
 }
 
+// A guess rewritten into more words keeping only two of five in place is the guess revised; a
+// rolling line whose kept words moved to its start scrolled on, and its first words stay.
+TEST_F(SessionCoordinatorTest, GuessRevisedInMostWordsIsToldFromAScrolledRollingLine) {
+    start();
+    poll({{"B", "Okay then."}, {"A", "Time us workshop renewal this"}});
+    poll({{"B", "Okay then."}, {"A", "interesting Berlin okay workshop definitely this out contract activation"}});
+    poll({{"B", "Okay then."}, {"A", "interesting Berlin okay workshop definitely this out contract activation."}});
+    poll({{"A", "Survey question test Osaka hiring"}});
+    poll({{"A", "tomorrow Osaka hiring complicated retrospective release"}});
+    reader->end();
+    const QStringList written = texts(writer->written());
+    ASSERT_GE(written.size(), 3);
+    EXPECT_EQ(written.mid(0, 2), QStringList({"B: Okay then.", "A: interesting Berlin okay workshop definitely this out "
+                                                               "contract activation."}));
+    EXPECT_TRUE(written.join(u' ').contains(u"Survey question")) << written.join(u'\n').toStdString();
+}
+
 // A line showing only its last characters: a revision replaces only that line's part of the
 // utterance grown from it.
 TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
