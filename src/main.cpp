@@ -14,6 +14,7 @@
 #include "ui/DesktopApplication.h"
 #include "ui/AppearanceController.h"
 #include "ui/MainWindow.h"
+#include "ui/OnboardingWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -77,6 +78,8 @@ int runWindow(const QStringList& arguments) {
     velmora::CompositionRoot root(platform.platform(), outputDirectory);
     velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
     const auto window = velmora::MainWindow::create(root, appearance);
+    // Ctrl+C in the terminal and SIGTERM finalise as closing the window does.
+    velmora::TerminationSignals::onTermination(window.get(), [] { QApplication::quit(); });
     // The window shows at once; start-up (accessibility check, monitoring) runs in the loop.
     window->showAndRaise();
     auto start = root.controller().initialize();
@@ -123,11 +126,13 @@ int runTrayApplication(const QStringList& arguments) {
         root, desktop, autostart,
         {parser.isSet(autostartOption), [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
     running = &application;
+    velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
     // Made on first use and kept: closing it only hides it.
     std::unique_ptr<velmora::MainWindow> window;
-    application.setMainWindowOpener([&window, &root] {
+    application.setMainWindowOpener([&] {
         if (!window)
-            window = velmora::MainWindow::create(root);
+            window = velmora::MainWindow::create(
+                root, appearance, [&application] { application.guideWindow().showAndRaise(); }, &autostart);
         window->showAndRaise();
     });
     velmora::TerminationSignals::onTermination(&application, [&application] { application.lifecycle().quit(); });

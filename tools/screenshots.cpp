@@ -7,13 +7,17 @@
 #include "capture/MarkdownFormatter.h"
 #include "capture/QtScheduler.h"
 #include "library/MeetingNotesManager.h"
+#include "library/search/MeetingSearchIndex.h"
+#include "library/search/SearchSession.h"
 #include "ui/AppearanceController.h"
 #include "ui/MainWindow.h"
 #include "ui/MeetingDetailView.h"
+#include "ui/SearchPanel.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -119,7 +123,15 @@ int main(int argc, char** argv) {
     }
     state.setVisibleMeetings(meetings);
 
-    MainWindow window(MainWindowServices{state, notes, output, revealer, scheduler, settings, {}, {}, {}, {}, {}});
+    MeetingSearchIndex index(dir.path(), [&state] { return state.visibleMeetings(); }, scheduler, nullptr,
+                             dir.filePath(QStringLiteral("index.sqlite")));
+    waitFor(&index, &MeetingSearchIndex::indexChanged, [&index] { index.historyChanged(); });
+    SearchSession search(scheduler);
+    search.setIndex(&index);
+
+    MainWindowServices services{state, notes, output, revealer, scheduler, settings, {}, {}, {}, {}, {}};
+    services.search = &search;
+    MainWindow window(services);
     window.show();
     // The summary is read after the transcript; both are in once the summary has come.
     waitFor(window.detailView(), &MeetingDetailView::summaryLoaded, [&] { window.openMeeting(launch.id); });
@@ -136,6 +148,10 @@ int main(int argc, char** argv) {
     shoot(QStringLiteral("window-notes.png"));
     window.detailView()->setTab(DetailTab::summary);
     shoot(QStringLiteral("window-summary.png"));
+    waitFor(&search, &SearchSession::resultsReady,
+            [&] { window.searchPanel()->field()->setText(QStringLiteral("migration")); });
+    shoot(QStringLiteral("window-search.png"));
+    window.searchPanel()->clear();
     appearance.setMode(AppearanceMode::dark);
     window.detailView()->setTab(DetailTab::transcript);
     shoot(QStringLiteral("window-dark.png"));

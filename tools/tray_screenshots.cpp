@@ -46,6 +46,7 @@ public:
     void quit() override {}
     QCoro::Task<> requestPermission() override { co_return; }
     QCoro::Task<> showTranscriptSaved(QString) override { co_return; }
+    QCoro::Task<> showTranscriptRecovered(QString) override { co_return; }
     bool hasCompletedOnboarding() const override { return false; }
     void markOnboardingCompleted() override {}
     bool isTrusted() override { return false; }

@@ -21,7 +21,7 @@ namespace velmora {
 
 CompositionRoot::CompositionRoot(Platform platform, std::optional<QString> outputDirectory)
     : platform_(platform),
-      // ~/.config/velmora/velmora.conf
+      // ~/.config/velmora/velmora.ini
       settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("velmora"),
                 QStringLiteral("velmora")),
       scheduler_(std::make_unique<QtScheduler>()), clock_(std::make_unique<SystemClock>()),

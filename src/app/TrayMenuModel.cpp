@@ -13,18 +13,6 @@ namespace {
 
 const QString accessibilityWord = QStringLiteral("Accessibility");
 
-// The short names the meeting list uses.
-QString menuSourceName(CaptionSource source) {
-    switch (source) {
-    case CaptionSource::teams:
-    case CaptionSource::browserTeams: return QStringLiteral("Teams");
-    case CaptionSource::zoom:
-    case CaptionSource::browserZoom: return QStringLiteral("Zoom");
-    case CaptionSource::browserMeet: return QStringLiteral("Google Meet");
-    }
-    Q_UNREACHABLE();
-}
-
 bool fileExists(const std::optional<QString>& path) {
     return path && QFileInfo(*path).isFile();
 }
@@ -60,7 +48,7 @@ QString TrayMenuModel::toolTip() const {
 
 QString TrayMenuModel::meetingTitle(const MeetingRecord& record, const QDateTime& now) {
     return MeetingFormatters::formatDate(record.date, now) + QStringLiteral(" — ") +
-           menuSourceName(record.source) + QStringLiteral(" (") +
+           CaptionSources::meetingTitle(record.source) + QStringLiteral(" (") +
            MeetingFormatters::formatDuration(record.duration) + QStringLiteral(")");
 }
 

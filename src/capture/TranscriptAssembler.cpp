@@ -176,6 +176,13 @@ bool mayMerge(const ComparableText& a, const ComparableText& b) {
     return false;
 }
 
+// Whether `b` is `a` with words corrected (and perhaps grown), rather than scrolled or
+// continued by another text.
+bool revisedInPlace(const ComparableText& a, const ComparableText& b) {
+    return edited(a, b, b.size()) || (b.blankCount() > a.blankCount() && edited(a, b, b.lengthBeforeBlank(a.blankCount()))) ||
+           wordsAgree(a, b) || alignWords(a, b).convincing();
+}
+
 } // namespace
 
 QString normalizeForComparison(const QString& text) {
@@ -309,8 +316,9 @@ bool startsNextSentence(const QString& previous, const QString& newText) {
         return false;
     const qsizetype oldStart = p.wordRawPosition(p.wordCount() - 1);
     const qsizetype newStart = e.wordRawPosition(0);
+    // Re-capitalised in a line that is the old one with words corrected: a revision.
     if (newText[newStart].isUpper() && !previous[oldStart].isUpper())
-        return true;
+        return !revisedInPlace(p, e);
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
     const QStringView oldWord = QStringView(previous).mid(oldStart).trimmed();
     if (oldWord.isEmpty() || !sentenceEnds.contains(oldWord.back()))

@@ -3,6 +3,9 @@
 #include "capture/ComparableText.h"
 #include "capture/TranscriptAssembler.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora {
 
 namespace {
@@ -19,7 +22,39 @@ qsizetype sharedEnding(const QString& text, const QString& previous) {
     return shared;
 }
 
+// Where the words of the line `previous` end in `newText`, the line it became.
+qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
+    return newText.startsWith(previous) ? previous.size()
+                                        : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+}
+
+// Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
+// one word is so only when `rest` goes on with that very word.
+bool continuesWith(const QString& open, const QString& rest) {
+    const ComparableText openWords(open);
+    if (openWords.wordCount() >= 2)
+        return TranscriptAssembler::sameLine(open, rest);
+    const ComparableText restWords(rest);
+    return openWords.wordCount() == 1 && restWords.wordCount() > 0 && openWords.sameWord(0, restWords, 0);
+}
+
 constexpr qsizetype maxFirstGuessWords = 3;
+constexpr qsizetype maxRevisedGuessWords = 8;
+
+// How many of `older`'s words come back in order among the first `span` words of `newer`.
+qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, qsizetype span) {
+    const qsizetype m = std::min(span, newer.wordCount());
+    std::vector<qsizetype> row(std::size_t(m + 1), 0);
+    for (qsizetype i = 0; i < older.wordCount(); ++i) {
+        qsizetype diagonal = 0;
+        for (qsizetype j = 0; j < m; ++j) {
+            const qsizetype up = row[std::size_t(j + 1)];
+            row[std::size_t(j + 1)] = older.sameWord(i, newer, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
+            diagonal = up;
+        }
+    }
+    return row.back();
+}
 // The open utterance's part of a merged line is recognised by an ending it shares with the line
 // of at least this many code units (or all of the utterance).
 constexpr qsizetype minMergedEnding = 12;
@@ -88,12 +123,10 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change, QList<Capt
     const QString& newText = change.entry.text;
     if (previous.isEmpty())
         return false;
-    const qsizetype cut = newText.startsWith(previous)
-                              ? previous.size()
-                              : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    const qsizetype cut = endOfFormerLine(previous, newText);
     const QString rest = newText.mid(cut).trimmed();
     const QString& open = currentText_.text();
-    if (rest.isEmpty() || ComparableText(open).wordCount() < 2 || !TranscriptAssembler::sameLine(open, rest))
+    if (rest.isEmpty() || !continuesWith(open, rest))
         return false;
     const QString head = newText.left(cut).trimmed();
     if (head != previous) {
@@ -117,8 +150,15 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
     if (trimmed.isEmpty() || sentenceEnds.contains(trimmed.back()))
         return false;
-    const qsizetype words = ComparableText(previous).wordCount();
-    return words <= maxFirstGuessWords && ComparableText(change.entry.text).wordCount() > words;
+    const ComparableText older(previous);
+    const ComparableText newer(change.entry.text);
+    const qsizetype words = older.wordCount();
+    if (newer.wordCount() <= words)
+        return false;
+    // A few more words, several of them revised at once: half of them or more still come back
+    // in order at the start of the longer line.
+    return words <= maxFirstGuessWords ||
+           (words <= maxRevisedGuessWords && 2 * keptInOrder(older, newer, words + 2) >= words);
 }
 
 void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed) {
@@ -149,14 +189,16 @@ std::optional<UtteranceAssembler::MergedPart> UtteranceAssembler::mergedPart(con
 void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed) {
     const CaptionEntry& entry = change.entry;
     const QString& previous = *change.previousText;
-    // The speaker's latest completed utterance that ends with the old line, else their latest.
+    // The speaker's latest completed utterance that ends with the old line (or with its last
+    // part, when the line held two merged utterances), else their latest.
     qsizetype target = -1;
     for (qsizetype k = completed.size() - 1; k >= 0; --k) {
         if (completed[k].speaker != entry.speaker)
             continue;
         if (target < 0)
             target = k;
-        if (!previous.isEmpty() && completed[k].text.endsWith(previous)) {
+        if (!previous.isEmpty() &&
+            (completed[k].text.endsWith(previous) || mergedPart(completed[k].text, previous, entry.text))) {
             target = k;
             break;
         }
@@ -164,15 +206,47 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
     // Already written (or never seen): the correction is dropped rather than written twice.
     if (target < 0)
         return;
+    QString newText = entry.text;
+    const qsizetype cut = endOfFormerLine(previous, newText);
+    if (handsOnToNext(newText.mid(cut), target, completed))
+        newText = newText.left(cut).trimmed();
     QString& text = completed[target].text;
-    if (std::optional<MergedPart> part = text.endsWith(previous) ? std::nullopt : mergedPart(text, previous, entry.text))
+    const bool endsWithPrevious = text.endsWith(previous);
+    if (std::optional<MergedPart> part = endsWithPrevious ? std::nullopt : mergedPart(text, previous, newText))
         text = text.left(text.size() - part->count) + part->tail;
-    else if (std::optional<QString> spliced = TranscriptAssembler::splice(text, previous, entry.text))
+    else if (!endsWithPrevious && takesMergedPart(text, newText.mid(cut)))
+        return;
+    else if (std::optional<QString> spliced = TranscriptAssembler::splice(text, previous, newText))
         text = *spliced;
-    else if (std::optional<QString> merged = TranscriptAssembler::mergeOverlapping(text, entry.text))
+    else if (std::optional<QString> merged = TranscriptAssembler::mergeOverlapping(text, newText))
         text = *merged;
-    else if (TranscriptAssembler::sameLine(text, entry.text))
-        text = entry.text;
+    else if (TranscriptAssembler::sameLine(text, newText))
+        text = newText;
+}
+
+bool UtteranceAssembler::takesMergedPart(QString& text, const QString& added) {
+    // The line of an utterance already written now goes on with this one's line: this one
+    // takes only what was added.
+    const QString rest = added.trimmed();
+    if (rest.isEmpty() || !continuesWith(text, rest))
+        return false;
+    const auto [kept, from] = TranscriptAssembler::spliceCut(text, rest);
+    text = text.left(kept) + rest.mid(from);
+    return true;
+}
+
+bool UtteranceAssembler::handsOnToNext(const QString& added, qsizetype target, QList<CaptionEntry>& completed) {
+    // The line of a completed utterance now goes on with the line of the speaker's next one,
+    // closed meanwhile: the client merged the two. The next one takes what was added.
+    const QString rest = added.trimmed();
+    if (rest.isEmpty())
+        return false;
+    qsizetype next = target + 1;
+    while (next < completed.size() && completed[next].speaker != completed[target].speaker)
+        ++next;
+    if (next == completed.size())
+        return false;
+    return takesMergedPart(completed[next].text, rest);
 }
 
 std::optional<CaptionEntry> UtteranceAssembler::openUtterance() const {

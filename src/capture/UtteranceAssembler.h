@@ -35,6 +35,8 @@ private:
     static std::optional<MergedPart> mergedPart(const QString& text, const QString& previous, const QString& newText);
     bool continuesMergedLine(const CaptionChange& change);
     bool absorbsOpenLine(const CaptionChange& change, QList<CaptionEntry>& completed);
+    static bool takesMergedPart(QString& text, const QString& added);
+    static bool handsOnToNext(const QString& added, qsizetype target, QList<CaptionEntry>& completed);
     bool isFirstGuess(const CaptionChange& change) const;
 
     std::optional<QString> currentSpeaker_;

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -49,9 +51,19 @@ public:
         emitPending();
         speaker_ = parsed.speaker;
         timestamp_ = parsed.timestamp;
+        inParagraph_ = false;
     }
     bool hasSpeaker() const { return !speaker_.isEmpty(); }
-    void addLine(QStringView line) { pending_.append(line.toString()); }
+    void addLine(QStringView line) {
+        if (!inParagraph_) {
+            if (pending_.isEmpty())
+                firstUtterance_ = utterances_;
+            ++utterances_;
+            inParagraph_ = true;
+        }
+        pending_.append(line.toString());
+    }
+    void endParagraph() { inParagraph_ = false; }
     QList<DisplayEntry> finish() {
         emitPending();
         return std::move(result_);
@@ -63,7 +75,7 @@ private:
             return;
         QString text = pending_.join(QLatin1Char(' '));
         pending_.clear();
-        result_.append({nextId_++, speaker_, timestamp_, text.trimmed()});
+        result_.append({nextId_++, speaker_, timestamp_, text.trimmed(), firstUtterance_});
     }
 
     QList<DisplayEntry> result_;
@@ -71,6 +83,9 @@ private:
     QString speaker_;
     QString timestamp_;
     QStringList pending_;
+    int utterances_ = 0;
+    int firstUtterance_ = 0;
+    bool inParagraph_ = false;
 };
 
 } // namespace
@@ -103,7 +118,11 @@ QList<DisplayEntry> DisplayEntry::fromMarkdown(QStringView text) {
         if (!builder.hasSpeaker())
             continue; // the file header
         const QStringView trimmed = trimSpacesAndTabs(line);
-        if (trimmed.isEmpty() || isFileHeaderLine(trimmed))
+        if (trimmed.isEmpty()) {
+            builder.endParagraph();
+            continue;
+        }
+        if (isFileHeaderLine(trimmed))
             continue;
         builder.addLine(trimmed);
     }
@@ -112,7 +131,17 @@ QList<DisplayEntry> DisplayEntry::fromMarkdown(QStringView text) {
 
 DisplayEntry DisplayEntry::fromLive(const CaptionEntry& entry, qint64 id) {
     return {id, entry.speaker, entry.timestamp.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
-            entry.text};
+            entry.text, int(id)};
+}
+
+qsizetype DisplayEntry::blockOfUtterance(const QList<DisplayEntry>& blocks, int utterance) {
+    const auto after = std::upper_bound(blocks.cbegin(), blocks.cend(), utterance,
+                                        [](int wanted, const DisplayEntry& block) {
+                                            return wanted < block.firstUtterance;
+                                        });
+    if (blocks.isEmpty())
+        return -1;
+    return after == blocks.cbegin() ? 0 : (after - blocks.cbegin()) - 1;
 }
 
 QList<DisplayEntry> DisplayEntry::fromLive(const QList<CaptionEntry>& entries) {

@@ -68,7 +68,9 @@ MeetingSummary SummaryMarkdownParser::parse(const QString& markdown) {
             // Another heading ends the section, so its bullets do not land in the one above.
             current = nullptr;
         } else if (current && line.startsWith(bullet)) {
-            const QString item = trimSpacesAndTabs(line.mid(bullet.size()));
+            // In the form render() writes it, so that saving what was read changes nothing (a
+            // stray carriage return or line separator inside the line would become a space).
+            const QString item = trimSpacesAndTabs(asOneLine(line.mid(bullet.size())));
             if (!item.isEmpty())
                 current->append(item);
         }

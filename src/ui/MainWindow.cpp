@@ -7,6 +7,7 @@
 #include "ui/EmptyStatePanel.h"
 #include "ui/MeetingDetailView.h"
 #include "ui/MeetingSidebar.h"
+#include "ui/SearchPanel.h"
 #include "ui/SettingsPage.h"
 
 #include <QAction>
@@ -77,6 +78,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     setCentralWidget(splitter_);
     buildToolbar();
     buildZoomShortcuts();
+    buildSearch();
 
     connect(sidebar_, &MeetingSidebar::selectionChanged, this, [this](const std::optional<QUuid>& id) {
         setSelection(id ? std::optional(MeetingSelection::record(*id)) : std::nullopt);
@@ -97,12 +99,13 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 MainWindow::~MainWindow() { detailView_->leave(); }
 
 std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root, AppearanceController& appearance,
-                                              std::function<void()> onSetupGuide) {
+                                              std::function<void()> onSetupGuide,
+                                              AutostartManager* autostart) {
     auto window = std::make_unique<MainWindow>(MainWindowServices::from(root));
     window->setSettingsPage(new SettingsPage(SettingsPage::Services{
         root.appState(), root.settings(), root.outputDirectory(), root.formatSettings(), appearance,
         root.permissionChecker(), root.notificationCenter(), root.scheduler(), &root.library(),
-        std::move(onSetupGuide), {}, {}}));
+        std::move(onSetupGuide), {}, {}, autostart}));
     return window;
 }
 
@@ -169,6 +172,28 @@ void MainWindow::buildZoomShortcuts() {
              QKeySequence::keyBindings(QKeySequence::ZoomOut),
          [&state] { state.setZoomLevel(ZoomLevels::zoomedOut(state.zoomLevel())); });
     bind({QKeySequence(Qt::CTRL | Qt::Key_0)}, [&state] { state.setZoomLevel(ZoomLevel::default_); });
+}
+
+void MainWindow::buildSearch() {
+    if (!services_.search)
+        return;
+    searchPanel_ = new SearchPanel(*services_.search, sidebar_);
+    sidebar_->insertAboveList(searchPanel_);
+    connect(searchPanel_, &SearchPanel::activeChanged, sidebar_,
+            [this](bool active) { sidebar_->setListShown(!active); });
+    connect(searchPanel_, &SearchPanel::resultChosen, this, &MainWindow::openSearchResult);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, searchPanel_, &SearchPanel::focusField);
+}
+
+bool MainWindow::openSearchResult(const SearchResult& result) {
+    switch (result.kind) {
+    case SearchEntryKind::transcript: return openMeeting(result.meetingID, DetailTab::transcript, result.ordinal);
+    case SearchEntryKind::notes: return openMeeting(result.meetingID, DetailTab::notes);
+    case SearchEntryKind::summary: break;
+    }
+    return openMeeting(result.meetingID, DetailTab::summary);
 }
 
 void MainWindow::restoreWindowGeometry() {
@@ -241,13 +266,13 @@ void MainWindow::setSelection(const std::optional<MeetingSelection>& selection) 
     showSelection();
 }
 
-bool MainWindow::openMeeting(const QUuid& meetingId, DetailTab tab, std::optional<int> entryOrdinal) {
+bool MainWindow::openMeeting(const QUuid& meetingId, DetailTab tab, std::optional<int> utterance) {
     setSelection(MeetingSelection::record(meetingId));
     if (!selectedRecord())
         return false;
     detailView_->setTab(tab);
-    if (entryOrdinal && tab == DetailTab::transcript)
-        detailView_->showEntry(*entryOrdinal);
+    if (utterance && tab == DetailTab::transcript)
+        detailView_->showEntry(*utterance);
     return true;
 }
 

@@ -18,10 +18,13 @@ class QStackedWidget;
 namespace velmora {
 
 class AppearanceController;
+class AutostartManager;
 class CompositionRoot;
 class EmptyStatePanel;
 class MeetingDetailView;
 class MeetingSidebar;
+class SearchPanel;
+struct SearchResult;
 
 // The meetings window: the sidebar of meetings by day, and the selected meeting (or the
 // settings page) beside it. Main thread.
@@ -37,13 +40,16 @@ public:
     // The window over the application's own objects, with its settings page, not shown yet.
     // `onSetupGuide` reopens the first-run guide (the settings page's button).
     static std::unique_ptr<MainWindow> create(CompositionRoot& root, AppearanceController& appearance,
-                                              std::function<void()> onSetupGuide = {});
+                                              std::function<void()> onSetupGuide = {},
+                                              AutostartManager* autostart = nullptr);
 
     void showAndRaise();
-    // Selects the meeting, switches to `tab` and, for the transcript, shows the block with
-    // that ordinal once it is read. False when the meeting is not in the list.
+    // Selects the meeting, switches to `tab` and, for the transcript, shows the block holding
+    // the utterance with that ordinal once it is read. False when the meeting is not in the list.
     bool openMeeting(const QUuid& meetingId, DetailTab tab = DetailTab::transcript,
-                     std::optional<int> entryOrdinal = std::nullopt);
+                     std::optional<int> utterance = std::nullopt);
+    // Opens the meeting of a search result where the match is.
+    bool openSearchResult(const SearchResult& result);
     void setSelection(const std::optional<MeetingSelection>& selection);
     std::optional<MeetingSelection> selection() const { return selection_; }
     // The settings page shown for the `settings` selection; the window takes ownership.
@@ -52,6 +58,7 @@ public:
     void requestDelete(const MeetingRecord& record);
 
     MeetingSidebar* sidebar() const { return sidebar_; }
+    SearchPanel* searchPanel() const { return searchPanel_; }
     MeetingDetailView* detailView() const { return detailView_; }
     QWidget* currentDetail() const;
     QAction* openFolderAction() const { return openFolder_; }
@@ -67,6 +74,7 @@ protected:
 private:
     void buildToolbar();
     void buildZoomShortcuts();
+    void buildSearch();
     void restoreWindowGeometry();
     void saveWindowGeometry();
     void onMeetingsChanged();
@@ -77,6 +85,7 @@ private:
     MainWindowServices services_;
     std::optional<MeetingSelection> selection_;
     MeetingSidebar* sidebar_;
+    SearchPanel* searchPanel_ = nullptr;
     QStackedWidget* detailStack_;
     EmptyStatePanel* emptyDetail_;
     MeetingDetailView* detailView_;

@@ -8,7 +8,7 @@ namespace velmora {
 MainWindowServices MainWindowServices::from(CompositionRoot& root) {
     AppController& controller = root.controller();
     MeetingLibrary& library = root.library();
-    return MainWindowServices{
+    MainWindowServices services{
         root.appState(),
         root.notes(),
         root.outputDirectory(),
@@ -22,6 +22,8 @@ MainWindowServices MainWindowServices::from(CompositionRoot& root) {
         },
         {},
     };
+    services.search = &root.searchSession();
+    return services;
 }
 
 } // namespace velmora

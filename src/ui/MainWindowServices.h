@@ -18,6 +18,7 @@ class FileRevealer;
 class MeetingNotesProvider;
 class OutputDirectoryProvider;
 class Scheduler;
+class SearchSession;
 
 // What the main window works with, from the composition root. Actions that leave the window
 // (deleting, summarising, opening folders) are callbacks so tests can watch them.
@@ -35,6 +36,8 @@ struct MainWindowServices {
     std::function<void(const QString& folder)> openFolder;
     // Asks before a meeting is deleted; true to delete. Defaults to a message box.
     std::function<bool(QWidget* parent, const MeetingRecord&)> confirmDelete = {};
+    // The search above the meeting list; none without it.
+    SearchSession* search = nullptr;
 
     // The application's own objects: the controller deletes and summarises.
     static MainWindowServices from(CompositionRoot& root);

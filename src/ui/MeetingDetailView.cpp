@@ -227,8 +227,7 @@ void MeetingDetailView::loadTranscript() {
         const auto live = services_.appState.liveTranscriptEntries();
         store_.setEntries(DisplayEntry::fromLive(live));
         lastSyncedEntryCount_ = live.size();
-        if (pendingEntry_ && transcriptPanel_->showEntry(*pendingEntry_))
-            pendingEntry_.reset();
+        showPendingEntry();
         emit transcriptLoaded();
         return;
     }
@@ -248,8 +247,7 @@ void MeetingDetailView::loadTranscript() {
         },
         [this](QList<DisplayEntry> entries) {
             store_.setEntries(entries);
-            if (pendingEntry_ && transcriptPanel_->showEntry(*pendingEntry_))
-                pendingEntry_.reset();
+            showPendingEntry();
             emit transcriptLoaded();
         });
 }
@@ -335,12 +333,20 @@ DetailTab MeetingDetailView::tab() const { return DetailTab(tabs_->currentIndex(
 
 void MeetingDetailView::setTab(DetailTab tab) { tabs_->setCurrentIndex(int(tab)); }
 
-void MeetingDetailView::showEntry(int ordinal) {
+void MeetingDetailView::showEntry(int utterance) {
     setTab(DetailTab::transcript);
-    if (ordinal < store_.count() && transcriptPanel_->showEntry(ordinal))
-        pendingEntry_.reset();
-    else
-        pendingEntry_ = ordinal;
+    pendingEntry_ = utterance;
+    showPendingEntry();
+}
+
+bool MeetingDetailView::showPendingEntry() {
+    if (!pendingEntry_)
+        return false;
+    const qsizetype block = DisplayEntry::blockOfUtterance(store_.entries(), *pendingEntry_);
+    if (block < 0 || !transcriptPanel_->showEntry(int(block)))
+        return false;
+    pendingEntry_.reset();
+    return true;
 }
 
 QString MeetingDetailView::transcriptText() const {

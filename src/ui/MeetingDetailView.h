@@ -41,8 +41,9 @@ public:
 
     DetailTab tab() const;
     void setTab(DetailTab tab);
-    // Selects the block once the transcript is there (now, or when its file has been read).
-    void showEntry(int ordinal);
+    // Selects the block holding the file's utterance with that ordinal (as search results count
+    // them) once the transcript is there: now, or when its file has been read.
+    void showEntry(int utterance);
 
     bool isLive() const;
     bool isGenerating() const;
@@ -85,7 +86,9 @@ private:
     qsizetype lastSyncedEntryCount_ = 0;
     bool wasLive_ = false;
     bool wasGenerating_ = false;
-    std::optional<int> pendingEntry_;
+    bool showPendingEntry();
+
+    std::optional<int> pendingEntry_; // an utterance ordinal
     std::optional<QString> summaryText_;
     LatestRead transcriptRead_;
     LatestRead summaryRead_;

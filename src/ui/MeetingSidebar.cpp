@@ -43,6 +43,8 @@ MeetingSidebar::MeetingSidebar(AppState& state, QWidget* parent)
 
 void MeetingSidebar::insertAboveList(QWidget* widget) { layout_->insertWidget(0, widget); }
 
+void MeetingSidebar::setListShown(bool shown) { stack_->setVisible(shown); }
+
 void MeetingSidebar::showListOrEmptyState() {
     stack_->setCurrentWidget(model_->rowCount() == 0 ? static_cast<QWidget*>(empty_) : list_);
 }

@@ -26,6 +26,8 @@ public:
     MeetingListModel* model() const { return model_; }
     QListView* list() const { return list_; }
     void insertAboveList(QWidget* widget);
+    // Hides the meetings while something else takes their place (search results).
+    void setListShown(bool shown);
 
     std::optional<QUuid> selectedId() const;
     // Selects the meeting's row (and scrolls to it), or clears the selection.

@@ -72,7 +72,8 @@ void SearchPanel::showOutcome(const SearchOutcome& outcome) {
     else if (outcome.results.isEmpty())
         message_->setText(tr("No results"));
     else
-        message_->setText(tr("%n result(s)", nullptr, int(outcome.results.size())));
+        message_->setText(outcome.results.size() == 1 ? tr("1 result")
+                                                       : tr("%1 results").arg(outcome.results.size()));
     if (!outcome.results.isEmpty())
         results_->setCurrentIndex(model_->index(0));
     setActive(true);

@@ -2,12 +2,14 @@
 
 #include "app/AboutInfo.h"
 #include "app/AppState.h"
+#include "app/AutostartManager.h"
 #include "app/FormatSettingsProvider.h"
 #include "app/LanguageModelProbe.h"
 #include "app/MeetingLibrary.h"
 #include "app/NotificationCenterProviding.h"
 #include "app/OutputDirectoryManager.h"
 #include "app/SummarySettingsManager.h"
+#include "capture/FileError.h"
 #include "capture/Scheduler.h"
 #include "sources/AXPermissionChecker.h"
 #include "summary/ConfiguredSummaryService.h"
@@ -16,6 +18,7 @@
 #include "ui/StatusRow.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -98,6 +101,8 @@ SettingsPage::SettingsPage(Services services, QWidget* parent)
     column->addWidget(buildFormatSection());
     column->addWidget(buildAppearanceSection());
     column->addWidget(buildPermissionsSection());
+    if (services_.autostart)
+        column->addWidget(buildStartupSection());
     column->addWidget(buildAboutSection());
     column->addStretch();
     auto* centring = new QWidget(scroll);
@@ -154,6 +159,34 @@ QWidget* SettingsPage::buildOutputSection() {
     buttons->addStretch();
     layout->addLayout(buttons);
     return box;
+}
+
+QWidget* SettingsPage::buildStartupSection() {
+    auto* box = section(tr("Startup"), this);
+    auto* layout = new QVBoxLayout(box);
+    startAtLogin_ = new QCheckBox(tr("Start Velmora at login"), box);
+    startAtLogin_->setChecked(services_.autostart->isEnabled());
+    startAtLoginError_ = hint(QString(), box);
+    startAtLoginError_->setForegroundRole(QPalette::Text);
+    startAtLoginError_->hide();
+    layout->addWidget(startAtLogin_);
+    layout->addWidget(hint(tr("Velmora starts in the tray, without opening a window."), box));
+    layout->addWidget(startAtLoginError_);
+    connect(startAtLogin_, &QCheckBox::toggled, this, &SettingsPage::setStartAtLogin);
+    return box;
+}
+
+void SettingsPage::setStartAtLogin(bool enabled) {
+    try {
+        services_.autostart->setEnabled(enabled);
+        startAtLoginError_->hide();
+    } catch (const FileError& error) {
+        // The entry is as it was: the box shows that, and why.
+        const QSignalBlocker blocker(startAtLogin_);
+        startAtLogin_->setChecked(services_.autostart->isEnabled());
+        startAtLoginError_->setText(error.message());
+        startAtLoginError_->show();
+    }
 }
 
 QWidget* SettingsPage::buildFormatSection() {

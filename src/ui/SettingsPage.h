@@ -15,6 +15,7 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,6 +24,7 @@ namespace velmora {
 
 class AppState;
 class AppearanceController;
+class AutostartManager;
 class AXPermissionChecker;
 class ElidedLabel;
 class FormatSettingsProvider;
@@ -59,6 +61,8 @@ public:
         std::function<void(const QUrl&)> openUrl;
         // Asks for a folder, starting at the current one; a QFileDialog by default.
         std::function<std::optional<QString>(QWidget* parent, const QString& current)> chooseFolder;
+        // "Start Velmora at login"; the section is left out without it (e.g. `velmora --window`).
+        AutostartManager* autostart = nullptr;
     };
 
     explicit SettingsPage(Services services, QWidget* parent = nullptr);
@@ -92,6 +96,8 @@ private:
     QWidget* buildAppearanceSection();
     QWidget* buildPermissionsSection();
     QWidget* buildAboutSection();
+    QWidget* buildStartupSection();
+    void setStartAtLogin(bool enabled);
     void loadValues();
     void refreshOutputDirectory();
     void refreshAccessibility();
@@ -107,6 +113,8 @@ private:
     bool checkModelAgain_ = false; // the settings changed during a check
     ElidedLabel* directoryLabel_ = nullptr;
     QLabel* directoryError_ = nullptr;
+    QCheckBox* startAtLogin_ = nullptr;
+    QLabel* startAtLoginError_ = nullptr;
     QPushButton* resetButton_ = nullptr;
     QButtonGroup* formatGroup_ = nullptr;
     QButtonGroup* modeGroup_ = nullptr;

@@ -216,6 +216,22 @@ TEST_F(SessionCoordinatorTest, RevisedFirstGuessOfANewLineIsNotKeptButAFinishedS
     EXPECT_EQ(writer->written(), expected);
 }
 
+// A new line of a few words revised in several places while it grows: the same line, kept once.
+// A different sentence in the same place is not taken for a revision of the few words before.
+TEST_F(SessionCoordinatorTest, NewLineRevisedInSeveralWordsAtOnceIsKeptOnce) {
+    start();
+    poll({{"B", "Okay then."}, {"A", "Blog Berlin"}});
+    poll({{"B", "Okay then."}, {"A", "Blog Berlin referral do"}});
+    poll({{"B", "Okay then."}, {"A", "could Berlin are do signup it"}});
+    poll({{"B", "Okay then."}, {"A", "could Berlin are do signup it April I think so."}});
+    poll({{"B", "Okay then."}, {"A", "we ship it on Friday"}});
+    poll({{"B", "Okay then."}, {"A", "Marketing wants the launch moved"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: could Berlin are do signup it April I think so.",
+                           "A: we ship it on Friday", "A: Marketing wants the launch moved"}));
+}
+
 // A line showing only its last characters: a revision replaces only that line's part of the
 // utterance grown from it.
 TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
@@ -305,6 +321,58 @@ TEST_F(SessionCoordinatorTest, TwoLinesMergedIntoOneAreNeitherRepeatedNorLost) {
     reader->end();
     EXPECT_EQ(texts(writer->written()), QStringList({"A: First point is settled and agreed.",
                                                      "A: Second point, needs more work today.", "B: Sure"}));
+}
+
+// The merge comes only after the later line was closed by a third one: the earlier utterance
+// keeps its words, the closed one takes the revision of its part, and neither is repeated.
+TEST_F(SessionCoordinatorTest, LinesMergedAfterTheLaterOneClosedAreNeitherRepeatedNorLost) {
+    start();
+    poll({{"A", "Customer contract tomorrow, is that settled?"}});
+    poll({{"A", "Customer contract tomorrow, is that settled?"}, {"A", "But December"}});
+    poll({{"A", "Customer contract tomorrow, is that settled?"}, {"A", "But December June signup"}});
+    poll({{"A", "Customer contract tomorrow, is that settled?"}, {"A", "But December June signup"}, {"A", "Mockup"}});
+    poll({{"A", "Customer contract tomorrow, is that settled? But December, June signup."},
+          {"A", "Mockup draft see"}});
+    poll({{"A", "Customer contract tomorrow, is that settled? But December, June signup."},
+          {"A", "Mockup draft see test up"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: Customer contract tomorrow, is that settled?", "A: But December, June signup.",
+                           "A: Mockup draft see test up"}));
+}
+
+// The earlier utterance was written already when the merge comes: the later one takes only its
+// own part of the merged line.
+TEST_F(SessionCoordinatorTest, LineMergedIntoOneAlreadyWrittenTakesOnlyItsOwnPart) {
+    start();
+    poll({{"A", "First point is settled and agreed."}});
+    poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}});
+    for (int k = 0; k < 10; ++k)
+        poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}, {"A", "Second point needs more"}});
+    ASSERT_EQ(texts(writer->written()), QStringList({"A: First point is settled and agreed."}));
+    poll({{"A", "First point is settled and agreed."}, {"B", "Yes indeed"}, {"A", "Second point needs more work."},
+          {"B", "Okay"}});
+    poll({{"A", "First point is settled and agreed. Second point, needs more work."}, {"B", "Okay"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: First point is settled and agreed.", "B: Yes indeed", "A: Second point, needs more work.",
+                           "B: Okay"}));
+}
+
+// A line of one word merged into the line above while that line is revised: the word starts
+// the open utterance, which follows the merged line from there.
+TEST_F(SessionCoordinatorTest, OneWordLineMergedIntoTheLineAboveStaysItsOwnUtterance) {
+    start();
+    poll({{"A", "That roadmap onboarding product document is final."}});
+    poll({{"A", "That roadmap onboarding product document is final."}, {"A", "Workshop"}});
+    poll({{"A", "That roadmap onboarding product document is finished. Workshop week"}});
+    poll({{"A", "That roadmap onboarding product document is finished. Workshop week to us training"}});
+    poll({{"A", "That roadmap onboarding product document is finished. Workshop week to us training."},
+          {"B", "Right"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: That roadmap onboarding product document is finished.",
+                           "A: Workshop week to us training.", "B: Right"}));
 }
 
 // Revisions that make the line shorter: a repeated word taken back, the last word withdrawn.

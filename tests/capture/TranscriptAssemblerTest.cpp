@@ -254,6 +254,9 @@ TEST(TranscriptAssemblerTest, NextSentenceStartingWithTheLastWordIsToldFromAScro
     // A line that starts as before, and a line of one word, are that line.
     EXPECT_FALSE(startsNextSentence("the plan and the", "The plan and the people."));
     EXPECT_FALSE(startsNextSentence("thanks", "Thanks everyone"));
+    // A first word corrected into the last one, capitalised: the line revised, not a new sentence.
+    EXPECT_FALSE(startsNextSentence("so we think release", "Release we think release soon"));
+    EXPECT_FALSE(startsNextSentence("so we think it is release", "Release we think it is release"));
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised

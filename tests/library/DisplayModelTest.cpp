@@ -5,6 +5,7 @@
 #include "library/MeetingGroup.h"
 #include "library/MeetingSelection.h"
 #include "library/TranscriptStore.h"
+#include "library/search/SearchDocumentReader.h"
 
 #include <QSignalSpy>
 #include <QTimeZone>
@@ -63,7 +64,7 @@ TEST(DisplayEntryTest, MarkdownFileJoinsContinuationParagraphsUnderOneHeading) {
     // The bold heading's speaker is the shortest name before ":**", colon included.
     const QList<DisplayEntry> expected{
         {0, QStringLiteral("Alice"), QStringLiteral("10:00:01"), QStringLiteral("Hello there How are you")},
-        {1, QStringLiteral("Dr: Who"), QStringLiteral("10:00:09"), QStringLiteral("Fine: thanks")},
+        {1, QStringLiteral("Dr: Who"), QStringLiteral("10:00:09"), QStringLiteral("Fine: thanks"), 2},
     };
     EXPECT_EQ(entries, expected);
 }
@@ -73,8 +74,8 @@ TEST(DisplayEntryTest, PlainTextFileShowsEveryLineWithItsText) {
     // Without the bold markers the name ends at its first colon; the rest stays text.
     const QList<DisplayEntry> expected{
         {0, QStringLiteral("Alice"), QStringLiteral("10:00:01"), QStringLiteral("Hello there")},
-        {1, QStringLiteral("Alice"), QStringLiteral("10:00:04"), QStringLiteral("How are you")},
-        {2, QStringLiteral("Dr"), QStringLiteral("10:00:09"), QStringLiteral("Who: Fine: thanks")},
+        {1, QStringLiteral("Alice"), QStringLiteral("10:00:04"), QStringLiteral("How are you"), 1},
+        {2, QStringLiteral("Dr"), QStringLiteral("10:00:09"), QStringLiteral("Who: Fine: thanks"), 2},
     };
     EXPECT_EQ(entries, expected);
 }
@@ -96,6 +97,30 @@ TEST(DisplayEntryTest, SkipsTextBeforeFirstHeadingEmptyHeadingsAndHeaderLines) {
                                         QStringLiteral("first second")}));
 }
 
+// A search hit names the utterance by its place in the file, counted by the index's reader; the
+// window must find the block that shows it, in both formats.
+TEST(DisplayEntryTest, UtterancesCountedAsTheSearchIndexCountsThemLeadToTheirBlocks) {
+    QList<CaptionEntry> said = meeting;
+    said.append({local(2026, 3, 2, 10, 0, 12), QStringLiteral("Dr: Who"), QStringLiteral("Next point")});
+    said.append({local(2026, 3, 2, 10, 0, 15), QStringLiteral("Alice"), QStringLiteral("Agreed")});
+    const MarkdownFormatter markdown;
+    const PlainTextFormatter plain;
+    for (const TranscriptFormatter* formatter : {static_cast<const TranscriptFormatter*>(&markdown),
+                                                 static_cast<const TranscriptFormatter*>(&plain)}) {
+        const QString file = writtenFile(*formatter, said);
+        const auto blocks = DisplayEntry::fromMarkdown(file);
+        const auto indexed = SearchDocumentReader::readTranscript(file);
+        ASSERT_EQ(indexed.size(), said.size());
+        for (const IndexedEntry& utterance : indexed) {
+            const qsizetype block = DisplayEntry::blockOfUtterance(blocks, utterance.ordinal);
+            ASSERT_GE(block, 0);
+            EXPECT_TRUE(blocks[block].text.contains(utterance.text)) << utterance.text.toStdString();
+            EXPECT_TRUE(utterance.speaker.startsWith(blocks[block].speaker));
+        }
+    }
+    EXPECT_EQ(DisplayEntry::blockOfUtterance({}, 3), -1);
+}
+
 TEST(DisplayEntryTest, HeaderIsFoundAnywhereInTheLineAndNeedsTheFullTime) {
     EXPECT_EQ(DisplayEntry::parseHeader(u"> **[01:02:03]   Ann B:** x"),
               (DisplayEntry::Header{QStringLiteral("Ann B"), QStringLiteral("01:02:03"), QStringLiteral(" x")}));
@@ -108,7 +133,7 @@ TEST(DisplayEntryTest, LiveEntriesAreNumberedAndTimedInTheLocalZone) {
     const auto entries = DisplayEntry::fromLive(meeting);
     ASSERT_EQ(entries.size(), 3);
     EXPECT_EQ(entries[2], (DisplayEntry{2, QStringLiteral("Dr: Who"), QStringLiteral("10:00:09"),
-                                        QStringLiteral("Fine: thanks")}));
+                                        QStringLiteral("Fine: thanks"), 2}));
     EXPECT_TRUE(DisplayEntry::fromLive(QList<CaptionEntry>{}).isEmpty());
 }
 

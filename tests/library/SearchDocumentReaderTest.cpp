@@ -43,6 +43,12 @@ TEST(SearchDocumentReaderTest, HandEditedTranscriptKeepsItsHeaderOutAndJoinsWrap
     EXPECT_TRUE(SearchDocumentReader::readTranscript("just some text\n\nno speakers").isEmpty());
 }
 
+// Stored as seconds of the day, an invalid time would come back from a search as midnight.
+TEST(SearchDocumentReaderTest, ImpossibleTimeOfDayIsReadAsNoTime) {
+    EXPECT_EQ(texts(SearchDocumentReader::readTranscript("[42:30:50] Alice: Offline.\n\n**[09:61:00] Bob:**\n\nLater.")),
+              (QStringList{"Alice|-||Offline.", "Bob|-||Later."}));
+}
+
 TEST(SearchDocumentReaderTest, NotesAreParagraphsAndSummariesAreTheItemsOfTheKnownSections) {
     EXPECT_EQ(texts(SearchDocumentReader::readNotes("  Call Ann  \n\n\n- budget\n- hiring\n\nlast")),
               (QStringList{"|-||Call Ann", "|-||- budget\n- hiring", "|-||last"}));

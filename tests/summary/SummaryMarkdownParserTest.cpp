@@ -47,6 +47,13 @@ TEST(SummaryMarkdownParserTest, LineBreakInsideAnItemStaysInThatItem) {
     EXPECT_TRUE(back.attendees.isEmpty());
 }
 
+TEST(SummaryMarkdownParserTest, ItemWithAStrayBreakCharacterReadsAsItIsSavedAgain) {
+    const MeetingSummary read = SummaryMarkdownParser::parse(
+        QStringLiteral("## Topics\n- \r-x\n- a\u2028b\r\n- c\u2029\n"));
+    EXPECT_EQ(read.topics, QStringList({QStringLiteral("-x"), QStringLiteral("a b"), QStringLiteral("c")}));
+    EXPECT_EQ(SummaryMarkdownParser::parse(SummaryMarkdownParser::render(read)), read);
+}
+
 TEST(SummaryMarkdownParserTest, EditedFileIsReadTolerantly) {
     const QString edited = QStringLiteral("Some intro the user typed\n"
                                           "- bullet before any section\n"

@@ -3,9 +3,12 @@
 #include "app/ZoomManager.h"
 #include "capture/MarkdownFormatter.h"
 #include "fakes/FakeFileRevealer.h"
+#include "fakes/ImmediateExecutor.h"
 #include "fakes/ManualScheduler.h"
 #include "fakes/QtPrinters.h"
 #include "library/MeetingNotesManager.h"
+#include "library/search/MeetingSearchIndex.h"
+#include "library/search/SearchSession.h"
 #include "ui/AppearanceController.h"
 #include "ui/EmptyStatePanel.h"
 #include "ui/LatestRead.h"
@@ -13,6 +16,7 @@
 #include "ui/MeetingDetailView.h"
 #include "ui/MeetingListModel.h"
 #include "ui/MeetingSidebar.h"
+#include "ui/SearchPanel.h"
 #include "ui/SummaryView.h"
 #include "ui/TranscriptPanel.h"
 
@@ -22,6 +26,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSemaphore>
@@ -100,7 +105,7 @@ protected:
         return record;
     }
 
-    void open() {
+    void open(SearchSession* search = nullptr) {
         MainWindowServices services{state, notes, output, revealer, scheduler, settings,
                                     [this](const MeetingRecord& r) { updated.append(r); },
                                     [this](const MeetingRecord& r) {
@@ -114,6 +119,7 @@ protected:
                                     },
                                     [this](const QString& folder) { openedFolders.append(folder); },
                                     [this](QWidget*, const MeetingRecord&) { return confirm; }};
+        services.search = search;
         window = std::make_unique<MainWindow>(services);
     }
 
@@ -299,7 +305,7 @@ TEST_F(MainWindowTest, LiveMeetingGrowsByAppendAndPatchWithoutRebuilding) {
     EXPECT_EQ(changes[0][0].toModelIndex().row(), 0);
     EXPECT_EQ(detail().transcriptStore().entries()[0].text, QStringLiteral("Hello all"));
     EXPECT_EQ(detail().transcriptStore().entries()[1],
-              (DisplayEntry{1, QStringLiteral("Bo"), QStringLiteral("09:00:03"), QStringLiteral("Hi")}));
+              (DisplayEntry{1, QStringLiteral("Bo"), QStringLiteral("09:00:03"), QStringLiteral("Hi"), 1}));
 
     // The sidebar's row runs with the capture.
     const MeetingListModel& sidebar = *window->sidebar()->model();
@@ -376,6 +382,42 @@ TEST_F(MainWindowTest, OpeningAMeetingAtAnEntrySelectsItOnceRead) {
     EXPECT_EQ(selected[0].row(), 150);
     EXPECT_EQ(detail().transcriptPanel()->selectedText(), QStringLiteral("[09:02:30] Bo: line 150"));
     EXPECT_FALSE(window->openMeeting(QUuid::createUuid()));
+}
+
+TEST_F(MainWindowTest, SearchResultsTakeTheListsPlaceAndOpenTheMeetingAtTheMatch) {
+    // One speaker's utterances share a block: the hit in the fourth utterance is in the second block.
+    const auto record = meeting(today(9, 0), {{"Ann", "alpha"}, {"Ann", "bravo"}, {"Bo", "charlie"},
+                                              {"Bo", "the budget is approved"}, {"Ann", "echo"}});
+    state.setVisibleMeetings({record});
+    MeetingSearchIndex index(dir.path(), [this] { return state.visibleMeetings(); }, scheduler,
+                             std::make_unique<ImmediateExecutor>(), dir.filePath("index.sqlite"));
+    index.historyChanged();
+    scheduler.advance(MeetingSearchIndex::directoryDelay);
+    SearchSession search(scheduler);
+    search.setIndex(&index);
+    open(&search);
+    window->show();
+    SearchPanel* panel = window->searchPanel();
+    ASSERT_NE(panel, nullptr);
+
+    QApplication::setActiveWindow(window.get());
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(panel->field()->hasFocus());
+    QSignalSpy loaded(&detail(), &MeetingDetailView::transcriptLoaded);
+    QTest::keyClicks(panel->field(), QStringLiteral("budget"));
+    scheduler.advance(SearchSession::typingPause);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->sidebar()->list()->isVisibleTo(window.get()); }, 5000));
+
+    QTest::keyClick(panel->field(), Qt::Key_Return);
+    if (loaded.isEmpty())
+        ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_EQ(detail().tab(), DetailTab::transcript);
+    const QModelIndexList selected = detail().transcriptPanel()->list()->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 1);
+
+    QTest::keyClick(panel->field(), Qt::Key_Escape);
+    EXPECT_TRUE(window->sidebar()->list()->isVisibleTo(window.get()));
 }
 
 TEST_F(MainWindowTest, ZoomKeysStepTheStoredTextSizeAndTheWindowsFontsFollow) {

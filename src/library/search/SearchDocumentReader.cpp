@@ -52,6 +52,13 @@ private:
     QStringList finished_;
 };
 
+// "HH:mm:ss" as written in a transcript; none for a time of day that cannot be ("42:30:50"),
+// which would otherwise be stored as midnight.
+std::optional<QTime> timeOfDay(const QString& text) {
+    const QTime time = QTime::fromString(text, QStringLiteral("HH:mm:ss"));
+    return time.isValid() ? std::optional<QTime>(time) : std::nullopt;
+}
+
 } // namespace
 
 QList<IndexedEntry> SearchDocumentReader::read(SearchEntryKind kind, const QString& content) {
@@ -86,7 +93,7 @@ QList<IndexedEntry> SearchDocumentReader::readTranscript(const QString& content)
         if (const auto heading = markdownHeading.match(line); heading.hasMatch()) {
             flush();
             inUtterances = true;
-            time = QTime::fromString(heading.captured(1), QStringLiteral("HH:mm:ss"));
+            time = timeOfDay(heading.captured(1));
             speaker = heading.captured(2);
             continue;
         }
@@ -96,8 +103,7 @@ QList<IndexedEntry> SearchDocumentReader::readTranscript(const QString& content)
             const QString text = plain.captured(3).trimmed();
             if (!text.isEmpty()) {
                 entries.append({static_cast<int>(entries.size()), plain.captured(2),
-                                QTime::fromString(plain.captured(1), QStringLiteral("HH:mm:ss")), {},
-                                text});
+                                timeOfDay(plain.captured(1)), {}, text});
             }
             continue;
         }
