@@ -603,14 +603,23 @@ QCoro::Task<> AppController::permissionLoop(QPointer<AppController> self, Cancel
         const bool trusted = co_await trustCheck;
         if (token.isCancelled() || !self)
             co_return;
-        if (trusted)
+        if (trusted == self->appState_.permissionGranted())
             continue;
+        if (trusted) {
+            qCInfo(lcApp, "Accessibility permission granted again");
+            self->appState_.setPermissionGranted(true);
+            self->startMonitoring(); // which checks on with a loop of its own
+            co_return;
+        }
         qCCritical(lcApp, "Accessibility permission revoked");
         self->stopMonitoring();
         if (self->phase_ == CapturePhase::monitoring)
             self->setPhase(CapturePhase::idle);
         self->appState_.setPermissionGranted(false);
         self->appState_.setCaptureState(CaptureState::error(permissionRevokedMessage));
+        // Keeps asking: the switch turned on again, or an accessibility bus that restarted and
+        // answers again, resumes monitoring.
+        self->startPermissionCheck();
         co_return;
     }
 }

@@ -105,7 +105,7 @@ std::unique_ptr<MainWindow> MainWindow::create(CompositionRoot& root, Appearance
     window->setSettingsPage(new SettingsPage(SettingsPage::Services{
         root.appState(), root.settings(), root.outputDirectory(), root.formatSettings(), appearance,
         root.permissionChecker(), root.notificationCenter(), root.scheduler(), &root.library(),
-        std::move(onSetupGuide), {}, {}, autostart}));
+        std::move(onSetupGuide), {}, {}, autostart, &root.platform().accessibilityQueue}));
     return window;
 }
 

@@ -11,6 +11,7 @@
 #include "app/SummarySettingsManager.h"
 #include "capture/FileError.h"
 #include "capture/Scheduler.h"
+#include "capture/SerialExecutor.h"
 #include "sources/AXPermissionChecker.h"
 #include "summary/ConfiguredSummaryService.h"
 #include "ui/AppearanceController.h"
@@ -245,7 +246,7 @@ QWidget* SettingsPage::buildPermissionsSection() {
     accessibilityRow_ = new StatusRow(tr("Accessibility"), box);
     turnOnButton_ = new QPushButton(tr("Turn On"), accessibilityRow_);
     turnOnButton_->setAccessibleName(tr("Turn On Accessibility"));
-    connect(turnOnButton_, &QPushButton::clicked, this, &SettingsPage::turnOnAccessibility);
+    connect(turnOnButton_, &QPushButton::clicked, this, [this] { turnOnAccessibility(this); });
     accessibilityRow_->addButton(turnOnButton_);
     layout->addWidget(accessibilityRow_);
     accessibilityNote_ = hint(QString(), box);
@@ -374,7 +375,24 @@ void SettingsPage::resetOutputDirectory() {
 }
 
 void SettingsPage::refreshAccessibility() {
-    const bool on = services_.permissionChecker.isTrusted();
+    [](QPointer<SettingsPage> self) -> QCoro::Task<> {
+        AXPermissionChecker& checker = self->services_.permissionChecker;
+        auto asked = askAccessibility(self, [&checker] { return checker.isTrusted(); });
+        const bool on = co_await asked;
+        if (self)
+            self->showAccessibility(on);
+    }(this);
+}
+
+QCoro::Task<bool> SettingsPage::askAccessibility(QPointer<SettingsPage> self, std::function<bool()> ask) {
+    SerialExecutor* queue = self->services_.accessibilityQueue;
+    if (!queue)
+        co_return ask();
+    auto job = queue->run(std::move(ask));
+    co_return co_await job;
+}
+
+void SettingsPage::showAccessibility(bool on) {
     if (on)
         accessibilityRow_->setStatus(StatusRow::Icon::good, tr("On"));
     else
@@ -384,16 +402,22 @@ void SettingsPage::refreshAccessibility() {
     turnOnButton_->setVisible(!on);
 }
 
-void SettingsPage::turnOnAccessibility() {
-    services_.permissionChecker.requestAccess();
-    refreshAccessibility();
-    accessibilityNote_->setText(
-        services_.permissionChecker.isTrusted()
-            ? tr("Accessibility is on. Restart your browser so that Velmora can read its captions.")
-            : tr("Accessibility could not be turned on: no accessibility service answers on this "
-                 "desktop. Turn on assistive technologies in your desktop's accessibility "
-                 "settings."));
-    accessibilityNote_->show();
+QCoro::Task<> SettingsPage::turnOnAccessibility(QPointer<SettingsPage> self) {
+    AXPermissionChecker& checker = self->services_.permissionChecker;
+    auto asked = askAccessibility(self, [&checker] {
+        checker.requestAccess();
+        return checker.isTrusted();
+    });
+    const bool on = co_await asked;
+    if (!self)
+        co_return;
+    self->showAccessibility(on);
+    self->accessibilityNote_->setText(
+        on ? tr("Accessibility is on. Restart your browser so that Velmora can read its captions.")
+           : tr("Accessibility could not be turned on: no accessibility service answers on this "
+                "desktop. Turn on assistive technologies in your desktop's accessibility "
+                "settings."));
+    self->accessibilityNote_->show();
 }
 
 void SettingsPage::storeModelSettings() {

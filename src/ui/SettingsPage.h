@@ -32,6 +32,7 @@ class MeetingLibrary;
 class NotificationCenterProviding;
 class OutputDirectoryProvider;
 class Scheduler;
+class SerialExecutor;
 class StatusRow;
 
 // The settings page: "Output Directory", "Transcript Format", "Appearance", "Permissions" and
@@ -63,6 +64,9 @@ public:
         std::function<std::optional<QString>(QWidget* parent, const QString& current)> chooseFolder;
         // "Start Velmora at login"; the section is left out without it (e.g. `velmora --window`).
         AutostartManager* autostart = nullptr;
+        // Where the accessibility checks run: the permission checker waits for the accessibility
+        // thread, which a browser scan may hold for seconds. Asked directly without one (tests).
+        SerialExecutor* accessibilityQueue = nullptr;
     };
 
     explicit SettingsPage(Services services, QWidget* parent = nullptr);
@@ -101,7 +105,10 @@ private:
     void loadValues();
     void refreshOutputDirectory();
     void refreshAccessibility();
-    void turnOnAccessibility();
+    void showAccessibility(bool on);
+    // Runs `ask` where the accessibility checks belong; whether accessibility is on.
+    static QCoro::Task<bool> askAccessibility(QPointer<SettingsPage> self, std::function<bool()> ask);
+    static QCoro::Task<> turnOnAccessibility(QPointer<SettingsPage> self);
     void storeModelSettings();
     static QCoro::Task<> checkNotifications(QPointer<SettingsPage> self);
     static QCoro::Task<> checkLanguageModel(QPointer<SettingsPage> self);

@@ -275,7 +275,7 @@ TEST_F(AppControllerTest, FileCreationFailureIsShownThenMonitoringRetriesAfterAP
     EXPECT_EQ(history.stored.size(), 1);
 }
 
-TEST_F(AppControllerTest, RevokedPermissionStopsMonitoringWithTheReason) {
+TEST_F(AppControllerTest, RevokedPermissionStopsMonitoringWithTheReasonUntilItIsBack) {
     initialize();
     ASSERT_TRUE(controller->isMonitoring());
     ax.trusted = false;
@@ -284,6 +284,18 @@ TEST_F(AppControllerTest, RevokedPermissionStopsMonitoringWithTheReason) {
     EXPECT_FALSE(state.permissionGranted());
     EXPECT_EQ(stateKind(), CaptureState::Kind::error);
     EXPECT_TRUE(state.captureState().message().startsWith("Accessibility permission revoked."));
+    advance(30s);
+    EXPECT_EQ(stateKind(), CaptureState::Kind::error);
+
+    ax.trusted = true;
+    advance(10s);
+    EXPECT_TRUE(controller->isMonitoring());
+    EXPECT_TRUE(state.permissionGranted());
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+    // Still watched: a second revocation is noticed too.
+    ax.trusted = false;
+    advance(10s);
+    EXPECT_FALSE(controller->isMonitoring());
 }
 
 TEST_F(AppControllerTest, WithoutPermissionNothingIsWatched) {

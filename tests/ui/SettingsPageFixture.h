@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "fakes/AccessibilityJobMarker.h"
+#include "fakes/DeferredExecutor.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -27,11 +30,16 @@ namespace velmora {
 // Turning accessibility on works, or (with `switchWorks` false) the desktop has no switch.
 class SwitchableChecker final : public AXPermissionChecker {
 public:
-    bool isTrusted() override { return trusted; }
+    bool isTrusted() override {
+        askedOutsideAJob |= !AccessibilityJobMarker::inJob();
+        return trusted;
+    }
     void requestAccess() override {
+        askedOutsideAJob |= !AccessibilityJobMarker::inJob();
         ++requests;
         trusted = switchWorks;
     }
+    bool askedOutsideAJob = false; // would have made the window wait for the accessibility thread
     bool trusted = false;
     bool switchWorks = true;
     int requests = 0;
@@ -46,6 +54,7 @@ protected:
     ZoomManager zoom{settings};
     AppState state;
     SwitchableChecker accessibility;
+    DeferredExecutor accessibilityQueue;
     FakeNotificationCenter notifications;
     ManualScheduler scheduler;
     MeetingLibrary library{output, MeetingLibrary::fileHistories()};
@@ -72,7 +81,7 @@ protected:
         page = std::make_unique<SettingsPage>(SettingsPage::Services{
             state, settings, output, format, *appearance, accessibility, notifications, scheduler,
             &library, [] {}, [this](const QUrl& url) { opened.append(url); },
-            [this](QWidget*, const QString&) { return nextChoice; }});
+            [this](QWidget*, const QString&) { return nextChoice; }, nullptr, &accessibilityQueue});
         page->resize(800, 900);
         return *page;
     }
