@@ -2,6 +2,7 @@
 //   velmora_screenshots <folder>
 // writes window-transcript.png, window-notes.png, window-summary.png and window-dark.png.
 #include "app/AppState.h"
+#include "app/ZoomLevel.h"
 #include "app/FileRevealer.h"
 #include "app/FixedOutputDirectory.h"
 #include "capture/MarkdownFormatter.h"
@@ -136,8 +137,10 @@ int main(int argc, char** argv) {
     // The summary is read after the transcript; both are in once the summary has come.
     waitFor(window.detailView(), &MeetingDetailView::summaryLoaded, [&] { window.openMeeting(launch.id); });
     const auto shoot = [&](const QString& name) {
-        for (int i = 0; i < 20; ++i)
-            app.processEvents();
+        // Long transcripts are laid out in batches between events: let them finish.
+        QDeadlineTimer settled(300);
+        while (!settled.hasExpired())
+            app.processEvents(QEventLoop::AllEvents, 20);
         // The first grab of an offscreen window can come out without the list's rows.
         window.grab();
         if (!window.grab().save(out.filePath(name)))
@@ -155,5 +158,7 @@ int main(int argc, char** argv) {
     appearance.setMode(AppearanceMode::dark);
     window.detailView()->setTab(DetailTab::transcript);
     shoot(QStringLiteral("window-dark.png"));
+    state.setZoomLevel(ZoomLevel::extraLarge);
+    shoot(QStringLiteral("window-dark-large-text.png"));
     return 0;
 }

@@ -88,6 +88,8 @@ void SearchPanel::choose(int row) {
 void SearchPanel::setActive(bool active) {
     message_->setVisible(active);
     results_->setVisible(active);
+    // Without results the panel is just its field and leaves the height to the meeting list.
+    setSizePolicy(QSizePolicy::Preferred, active ? QSizePolicy::Expanding : QSizePolicy::Maximum);
     if (active == active_)
         return;
     active_ = active;
