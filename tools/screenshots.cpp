@@ -93,7 +93,8 @@ bool waitFor(const Sender* sender, Signal signal, const std::function<void()>& t
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
     if (argc < 2) {

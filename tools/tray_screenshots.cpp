@@ -104,7 +104,8 @@ QImage menuPicture(QMenu& menu) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: velmora_tray_screenshots <folder>\n");

@@ -56,9 +56,9 @@ TEST(SearchDocumentReaderTest, NotesAreParagraphsAndSummariesAreTheItemsOfTheKno
 
     const QString summary = "# Meeting Summary\n\n- not in a section\n## Topics\n  -   Review budget  \n-\n- \n"
                             "* starred\n1. numbered\n## Next Steps\n- ignored\n## topics\n- ignored too\n"
-                            "## Action Items\n- Ann sends the plan\n### Detail\n- still an action\n"
+                            "## Action Items\n- **Ann**: sends the plan\n### Detail\n- still an action\n"
                             "# Other title\n- ignored\n## Topics\n- Second topics section\n";
     EXPECT_EQ(texts(SearchDocumentReader::readSummary(summary)),
-              (QStringList{"|-|Topics|Review budget", "|-|Action Items|Ann sends the plan",
+              (QStringList{"|-|Topics|Review budget", "|-|Action Items|Ann: sends the plan",
                            "|-|Action Items|still an action", "|-|Topics|Second topics section"}));
 }

@@ -22,7 +22,7 @@ namespace velmora {
 class SearchDatabase {
 public:
     // Raised when the schema changes: an older index is rebuilt rather than migrated.
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2; // 2: summary items without bold markers
 
     SearchDatabase(QString indexPath, QString outputDirectory);
     ~SearchDatabase();

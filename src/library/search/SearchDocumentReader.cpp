@@ -139,8 +139,11 @@ QList<IndexedEntry> SearchDocumentReader::readSummary(const QString& content) {
         } else if (line.startsWith(QLatin1String("# ")) || line.startsWith(QLatin1String("## "))) {
             section.reset();
         } else if (section && line.startsWith(QLatin1String("- "))) {
-            const QString item = trimSpacesAndTabs(QStringView(line).mid(2));
-            if (!item.isEmpty())
+            // Action items name their owner in bold ("**Ann**: …"); results show plain text.
+            static const QRegularExpression bold(QStringLiteral("\\*\\*(.+?)\\*\\*"));
+            const QString item =
+                trimSpacesAndTabs(line.mid(2).replace(bold, QStringLiteral("\\1")));
+            if (!item.trimmed().isEmpty())
                 entries.append({static_cast<int>(entries.size()), {}, std::nullopt, *section, item});
         }
     }
