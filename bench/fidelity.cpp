@@ -7,6 +7,8 @@
 //   bench_fidelity --show STYLE SEED        truth and transcript of one meeting
 //   bench_fidelity --dump STYLE SEED FILE   its snapshots as JSON Lines for `velmora replay`
 //   bench_fidelity --trace STYLE SEED [FIRST LAST]  poll by poll: lines, changes, open utterance
+//   --list (with the first form) also prints every meeting that lost or repeated a word;
+//   --no-positional leaves the first rules out
 
 #include "capture/SessionCoordinator.h"
 #include "capture/SnapshotDiffer.h"
@@ -100,6 +102,7 @@ void show(FidelityStyle style, std::uint64_t seed) {
 void trace(FidelityStyle style, std::uint64_t seed, int first, int last) {
     const SyntheticMeeting meeting = MeetingGenerator::generate(style, seed);
     SnapshotDiffer differ;
+    differ.setLinesCanScroll(MeetingReader(meeting).linesCanScroll());
     UtteranceAssembler assembler;
     QList<CaptionEntry> completed;
     for (qsizetype poll = 0; poll < meeting.polls.size() && poll <= last; ++poll) {
@@ -147,7 +150,7 @@ bool dump(FidelityStyle style, std::uint64_t seed, const QString& path) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: bench_fidelity [--meetings N] [--style NAME]\n"
+    std::fprintf(stderr, "usage: bench_fidelity [--meetings N] [--style NAME] [--list] [--no-positional]\n"
                          "       bench_fidelity --show STYLE SEED\n"
                          "       bench_fidelity --dump STYLE SEED FILE\n"
                          "       bench_fidelity --trace STYLE SEED [FIRST LAST]\n"
@@ -186,6 +189,8 @@ int main(int argc, char** argv) {
     }
 
     int meetings = 50;
+    bool list = false;
+    bool positionalRules = true;
     QList<FidelityStyle> styles(std::begin(allFidelityStyles), std::end(allFidelityStyles));
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == u"--meetings" && i + 1 < args.size()) {
@@ -193,6 +198,10 @@ int main(int argc, char** argv) {
             meetings = args[++i].toInt(&ok);
             if (!ok || meetings < 1)
                 return usage();
+        } else if (args[i] == u"--list") {
+            list = true;
+        } else if (args[i] == u"--no-positional") {
+            positionalRules = false;
         } else if (args[i] == u"--style" && i + 1 < args.size()) {
             const std::optional<FidelityStyle> style = styleNamed(args[++i]);
             if (!style)
@@ -212,14 +221,20 @@ int main(int argc, char** argv) {
         Totals positional, coordinator;
         for (int seed = 1; seed <= meetings; ++seed) {
             const SyntheticMeeting meeting = MeetingGenerator::generate(style, std::uint64_t(seed));
-            positional.add(FidelityScorer::score(meeting.truth, PositionalRules::transcribe(meeting)));
+            if (positionalRules)
+                positional.add(FidelityScorer::score(meeting.truth, PositionalRules::transcribe(meeting)));
             timer.start();
             const QList<SpokenLine> transcript = transcribe(meeting);
             coordinatorNs += timer.nsecsElapsed();
-            coordinator.add(FidelityScorer::score(meeting.truth, transcript));
+            const FidelityScore score = FidelityScorer::score(meeting.truth, transcript);
+            coordinator.add(score);
+            if (list && (score.recall < 1 || score.duplicates > 0))
+                std::printf("  seed %d: recall %.4f precision %.4f duplicates %d\n", seed, score.recall,
+                            score.precision, score.duplicates);
         }
         const QByteArray name = fidelityStyleName(style).toUtf8();
-        positional.print(name.constData(), "positional");
+        if (positionalRules)
+            positional.print(name.constData(), "positional");
         coordinator.print(name.constData(), "new");
     }
     std::printf("coordinator time: %.1f ms per meeting\n", double(coordinatorNs) / 1e6 / (meetings * styles.size()));

@@ -19,6 +19,7 @@ public:
         co_return;
     }
     void stopReading() override { stream_->finish(); }
+    bool linesCanScroll() const override { return fidelityLayout(meeting_.style) == FidelityStyle::rollingLine; }
 
 private:
     const SyntheticMeeting& meeting_;

@@ -21,6 +21,9 @@ struct CaptionChange {
     // No later line of the snapshot, and no line that just vanished below its line, has its
     // speaker: it is its speaker's latest line.
     bool newest = true;
+    // The source's lines may show only their last part and scroll on (a rolling line). When
+    // they cannot, a line that gained words in front was revised there; it did not scroll back.
+    bool linesCanScroll = true;
 };
 
 } // namespace velmora

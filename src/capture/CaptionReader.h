@@ -23,6 +23,9 @@ public:
     // reader's own error when the application cannot be reached).
     virtual QCoro::Task<> startReading() = 0;
     virtual void stopReading() = 0;
+    // Whether a caption line may show only its last part and scroll on as the speaker goes on
+    // (a rolling line); readers whose lines always show from their first word say no.
+    virtual bool linesCanScroll() const { return true; }
 };
 
 } // namespace velmora

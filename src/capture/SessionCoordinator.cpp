@@ -34,6 +34,7 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
     isRunning_ = true;
     sessionActive_ = true;
     resetState();
+    differ_.setLinesCanScroll(captionReader_->linesCanScroll());
 
     try {
         auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());

@@ -19,6 +19,8 @@ public:
     // Appends the new and changed lines of `snapshot` to `into`, then remembers the snapshot.
     void diff(const CaptionSnapshot& snapshot, QList<CaptionChange>& into);
     void reset() { reference_.clear(); }
+    // What the source says of its lines; carried on every change (CaptionChange::linesCanScroll).
+    void setLinesCanScroll(bool canScroll) { linesCanScroll_ = canScroll; }
 
 private:
     struct ReferenceLine {
@@ -30,6 +32,7 @@ private:
     };
 
     QList<ReferenceLine> reference_;
+    bool linesCanScroll_ = true;
 };
 
 } // namespace velmora

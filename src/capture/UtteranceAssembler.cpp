@@ -67,6 +67,42 @@ bool movedTowardsStart(const ComparableText& older, const ComparableText& newer)
     return false;
 }
 
+// Whether `text` and `part` end with the same words, as many as the shorter has.
+bool endAlike(QStringView text, QStringView part) {
+    const ComparableText ending(text.right(2 * part.size() + 32));
+    const ComparableText words(part);
+    const qsizetype n = std::min(words.wordCount(), ending.wordCount());
+    if (n == 0)
+        return false;
+    for (qsizetype k = 1; k <= n; ++k) {
+        if (!words.sameWord(words.wordCount() - k, ending, ending.wordCount() - k))
+            return false;
+    }
+    return true;
+}
+
+// How the line `newText` takes the place of its former text `previous` at the end of an
+// utterance that holds `before` in front of it (TranscriptAssembler::spliceCut). A line that
+// cannot scroll did not scroll back: what it now shows in front of its former text is the line
+// (or lines) above merged into it, when that ends as the transcript before the line does, or
+// else words a revision put there, which are kept.
+std::pair<qsizetype, qsizetype> lineCut(const QString& previous, const QString& newText, bool linesCanScroll,
+                                        QStringView before) {
+    const auto cut = TranscriptAssembler::spliceCut(previous, newText);
+    if (!linesCanScroll && (cut.first > 0 || (cut.second > 0 && !endAlike(before, QStringView(newText).left(cut.second)))))
+        return {0, 0};
+    return cut;
+}
+
+// The speaker's latest utterance in `completed` before `end`, or nothing.
+QString latestOf(const QString& speaker, const QList<CaptionEntry>& completed, qsizetype end) {
+    for (qsizetype k = end - 1; k >= 0; --k) {
+        if (completed[k].speaker == speaker)
+            return completed[k].text;
+    }
+    return {};
+}
+
 // The open utterance's part of a merged line is recognised by an ending it shares with the line
 // of at least this many code units (or all of the utterance).
 constexpr qsizetype minMergedEnding = 12;
@@ -108,7 +144,11 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         if (entry.speaker == *currentSpeaker_ && (change.newest || endsWithPrevious)) {
             // The open utterance's own line changed; its start time stays.
             if (endsWithPrevious) {
-                const auto [kept, from] = TranscriptAssembler::spliceCut(previous, entry.text);
+                const QString& text = currentText_.text();
+                const QString before = previous.size() < text.size()
+                                           ? text.left(text.size() - previous.size())
+                                           : latestOf(entry.speaker, completed, completed.size());
+                const auto [kept, from] = lineCut(previous, entry.text, change.linesCanScroll, before);
                 currentText_.replaceEnd(previous.size() - kept, QStringView(entry.text).mid(from));
             } else if (!currentText_.merge(entry.text)) {
                 completed.append(*close());
@@ -242,8 +282,12 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
         text = text.left(text.size() - part->count) + part->tail;
     else if (!endsWithPrevious && takesMergedPart(text, newText.mid(cut)))
         return;
-    else if (std::optional<QString> spliced = TranscriptAssembler::splice(text, previous, newText))
-        text = *spliced;
+    else if (endsWithPrevious && !previous.isEmpty()) {
+        const QString before = previous.size() < text.size() ? text.left(text.size() - previous.size())
+                                                             : latestOf(entry.speaker, completed, target);
+        const auto [kept, from] = lineCut(previous, newText, change.linesCanScroll, before);
+        text = text.left(text.size() - previous.size() + kept) + newText.mid(from);
+    }
     else if (std::optional<QString> merged = TranscriptAssembler::mergeOverlapping(text, newText))
         text = *merged;
     else if (TranscriptAssembler::sameLine(text, newText))

@@ -15,6 +15,8 @@ public:
     // How far below the caption area the lines of Meet and Teams are read.
     static constexpr int areaReadDepth = 24;
     qint32 browserPID() const { return browserPID_; }
+    // The web clients show each line from its first word; old lines leave as a whole.
+    bool linesCanScroll() const override { return false; }
 
 protected:
     BrowserCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,

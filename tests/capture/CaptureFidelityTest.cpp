@@ -15,10 +15,12 @@ using namespace velmora::fidelity;
 
 namespace {
 
-QList<CaptionEntry> runCoordinator(const QList<CaptionSnapshot>& polls) {
+QList<CaptionEntry> runCoordinator(const QList<CaptionSnapshot>& polls,
+                                   FidelityStyle style = FidelityStyle::meetBlocks) {
     ManualScheduler scheduler;
     ManualClock clock(scheduler);
     SyntheticMeeting meeting;
+    meeting.style = style;
     for (const CaptionSnapshot& lines : polls)
         meeting.polls.append({clock.now(), lines});
     auto reader = std::make_shared<MeetingReader>(meeting);
@@ -29,7 +31,7 @@ QList<CaptionEntry> runCoordinator(const QList<CaptionSnapshot>& polls) {
 }
 
 QList<SpokenLine> transcribe(const SyntheticMeeting& meeting) {
-    return spokenLines(runCoordinator(meeting.snapshots()));
+    return spokenLines(runCoordinator(meeting.snapshots(), meeting.style));
 }
 
 QStringList texts(const CaptionSnapshot& snapshot) {

@@ -439,6 +439,41 @@ TEST_F(SessionCoordinatorTest, NextSentenceStartingWithTheLastWordInAReusedLineI
 
 // A killed capture loses no utterance completed more than ten polls before: the hand-over
 // comes when the oldest one waiting is that old, also while the captions are away.
+// Lines that always show from their first word cannot scroll back: words a revision puts in
+// front of a line are kept, in the open utterance and in one already closed, and words dropped
+// from its front are gone.
+TEST_F(SessionCoordinatorTest, WordsRevisedAtTheFrontOfALineThatCannotScrollAreKept) {
+    reader->canScroll = false;
+    start();
+    poll({{"A", "That roadmap is ready for"}});
+    poll({{"A", "Basically that roadmap is ready for review."}});
+    poll({{"A", "Basically that roadmap is ready for review."}, {"B", "Sounds good to me"}});
+    poll({{"A", "Basically, yes that roadmap is ready for review."}, {"B", "Sounds good to me"}});
+    poll({{"A", "Basically, yes that roadmap is ready for review."}, {"B", "Sounds good to me"}, {"A", "They upgrade legal still assumption should backlog"}});
+    poll({{"A", "Basically, yes that roadmap is ready for review."}, {"B", "Sounds good to me"}, {"A", "webinar. legal still assumption should backlog cost"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: Basically, yes that roadmap is ready for review.", "B: Sounds good to me",
+                           "A: webinar. legal still assumption should backlog cost"}));
+}
+
+// Lines merged into the line above, in a client whose lines cannot scroll: the merged line shows
+// the earlier utterances in front of the open one's words, which are not written again.
+TEST_F(SessionCoordinatorTest, LinesMergedInFrontOfTheOpenOneAreNotRepeatedWhenLinesCannotScroll) {
+    reader->canScroll = false;
+    start();
+    poll({{"A", "The cost was an issue in October."}});
+    poll({{"A", "The cost was an issue in October."}, {"A", "How throughput goes is next."}});
+    poll({{"A", "The cost was an issue in October."}, {"A", "How throughput goes is next."}, {"A", "Merge so"}});
+    poll({{"A", "The cost was an issue in October."}, {"A", "How throughput goes is next."}, {"A", "Merge so engineering"}});
+    poll({{"A", "The cost was an issue in October. How throughput goes is next. Merge so engineering audit"}});
+    poll({{"A", "The cost was an issue in October. How throughput goes is next. Merge so engineering audit."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: The cost was an issue in October.", "A: How throughput goes is next.",
+                           "A: Merge so engineering audit."}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});

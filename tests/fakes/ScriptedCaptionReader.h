@@ -22,6 +22,8 @@ public:
         stream->finish();
     }
 
+    bool linesCanScroll() const override { return canScroll; }
+
     void poll(const CaptionSnapshot& snapshot) { stream->send(snapshot); }
     void pollEmpty(int times = 1) {
         for (int i = 0; i < times; ++i)
@@ -32,6 +34,7 @@ public:
 
     std::shared_ptr<CaptionStream> stream = std::make_shared<CaptionStream>();
     std::optional<VelmoraError> startError;
+    bool canScroll = true;
     int startCount = 0;
     int stopCount = 0;
 };
