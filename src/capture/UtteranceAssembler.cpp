@@ -22,10 +22,15 @@ qsizetype sharedEnding(const QString& text, const QString& previous) {
     return shared;
 }
 
-// Where the words of the line `previous` end in `newText`, the line it became.
+// Where the words of the line `previous` end in `newText`, the line it became; punctuation the
+// last of them gained meanwhile is still theirs.
 qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
-    return newText.startsWith(previous) ? previous.size()
-                                        : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    qsizetype end = newText.startsWith(previous)
+                        ? previous.size()
+                        : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    while (end > 0 && end < newText.size() && !newText[end - 1].isSpace() && !newText[end].isSpace())
+        ++end;
+    return end;
 }
 
 // Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
@@ -116,7 +121,7 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
             continue;
         }
         if (!change.previousText) {
-            addLine(entry, completed);
+            addLine(change, completed);
             continue;
         }
         const QString& previous = *change.previousText;
@@ -135,7 +140,7 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
             if (isFirstGuess(change))
                 currentText_.assign(entry.text);
             else
-                addLine(entry, completed);
+                addLine(change, completed);
             continue;
         }
         if (entry.speaker == *currentSpeaker_ && !endsWithPrevious &&
@@ -158,6 +163,16 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         }
         correctCompleted(change, completed);
     }
+}
+
+bool UtteranceAssembler::startsNextLine(const CaptionChange& change) const {
+    // Where lines cannot scroll, a line that begins with the utterance's last word, re-capitalised
+    // or after a sentence end, is the next sentence said with that word again, not the utterance
+    // going on from it.
+    if (change.linesCanScroll)
+        return false;
+    const QString& text = currentText_.text();
+    return TranscriptAssembler::startsNextSentence(text.right(std::min<qsizetype>(text.size(), 200)), change.entry.text);
 }
 
 bool UtteranceAssembler::continuesMergedLine(const CaptionChange& change) {
@@ -227,8 +242,9 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     return 2 * kept >= words || (5 * kept >= 2 * words && !movedTowardsStart(older, newer));
 }
 
-void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed) {
-    if (entry.speaker == *currentSpeaker_ && currentText_.merge(entry.text))
+void UtteranceAssembler::addLine(const CaptionChange& change, QList<CaptionEntry>& completed) {
+    const CaptionEntry& entry = change.entry;
+    if (entry.speaker == *currentSpeaker_ && !startsNextLine(change) && currentText_.merge(entry.text))
         return;
     completed.append(*close());
     open(entry);

@@ -26,7 +26,8 @@ public:
 private:
     void open(const CaptionEntry& entry);
     // A line that is not a revision: it grows the open utterance or starts the next one.
-    void addLine(const CaptionEntry& entry, QList<CaptionEntry>& completed);
+    void addLine(const CaptionChange& change, QList<CaptionEntry>& completed);
+    bool startsNextLine(const CaptionChange& change) const;
     void correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed);
     struct MergedPart {
         qsizetype count; // code units at the end of the utterance that are replaced

@@ -474,6 +474,21 @@ TEST_F(SessionCoordinatorTest, LinesMergedInFrontOfTheOpenOneAreNotRepeatedWhenL
                            "A: Merge so engineering audit."}));
 }
 
+// A new line starting with the word the speaker's line above ended with, re-capitalised, is the
+// next sentence (said with that word again) also when that line then merges with it.
+TEST_F(SessionCoordinatorTest, NewLineRepeatingTheLastWordIsTheNextSentenceEvenWhenMergedLater) {
+    reader->canScroll = false;
+    start();
+    poll({{"B", "Okay."}, {"A", "Good be blog engineering the network we're"}});
+    poll({{"B", "Okay."}, {"A", "Good be blog engineering the network we're"}, {"A", "We're budget"}});
+    poll({{"B", "Okay."}, {"A", "Good be blog engineering the network we're? We're budget velocity product"}});
+    poll({{"B", "Okay."}, {"A", "Good be blog engineering the network we're? We're budget velocity product to estimate."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: Good be blog engineering the network we're?",
+                           "A: We're budget velocity product to estimate."}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});
