@@ -163,6 +163,7 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         }
         correctCompleted(change, completed);
     }
+    flushesOpen_ = std::min(flushesOpen_ + 1, 2);
 }
 
 bool UtteranceAssembler::startsNextLine(const CaptionChange& change) const {
@@ -222,6 +223,11 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     const qsizetype words = older.wordCount();
     if (words > maxRevisedGuessWords)
         return false;
+    // Where lines cannot scroll, a line that appeared one poll ago and now says more, most of its
+    // words read otherwise, was revised: a next sentence in its place would say no more than
+    // the few words of its first poll.
+    if (!change.linesCanScroll && flushesOpen_ == 1 && newer.wordCount() > words)
+        return true;
     // No longer, its start rewritten: the line still ends with the word the guess ended with
     // (with its last two, for a longer guess).
     if (newer.wordCount() <= words) {
@@ -356,6 +362,7 @@ void UtteranceAssembler::reset() {
 }
 
 void UtteranceAssembler::open(const CaptionEntry& entry) {
+    flushesOpen_ = 0;
     currentSpeaker_ = entry.speaker;
     currentTimestamp_ = entry.timestamp;
     currentText_.assign(entry.text);

@@ -43,6 +43,7 @@ private:
     std::optional<QString> currentSpeaker_;
     QDateTime currentTimestamp_;
     AccumulatedText currentText_;
+    int flushesOpen_ = 0; // flushes since the open utterance was opened (counted up to 2)
 };
 
 } // namespace velmora

@@ -189,10 +189,12 @@ TEST(CaptureFidelityTest, RevisingStylesReviseLinesWhileTheyGrow) {
         const QByteArray name = fidelityStyleName(style).toUtf8();
         EXPECT_GT(revisedWhileGrowing, 10) << name.constData();
         EXPECT_GT(shortened, 0) << name.constData();
-        if (style == FidelityStyle::meetRevising)
+        if (style == FidelityStyle::meetRevising) {
             EXPECT_GT(longest, 800) << name.constData();
-        if (style == FidelityStyle::meetRevising || style == FidelityStyle::teamsRevising)
+        }
+        if (style == FidelityStyle::meetRevising || style == FidelityStyle::teamsRevising) {
             EXPECT_GT(merged, 0) << name.constData();
+        }
     }
 }
 

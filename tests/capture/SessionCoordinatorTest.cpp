@@ -489,6 +489,23 @@ TEST_F(SessionCoordinatorTest, NewLineRepeatingTheLastWordIsTheNextSentenceEvenW
                            "A: We're budget velocity product to estimate."}));
 }
 
+// A line one poll old rewritten in almost every word while it grows is its first guess revised
+// where lines cannot scroll; a line reused for the next sentence shows fewer words at first.
+TEST_F(SessionCoordinatorTest, YoungLineRewrittenWhileGrowingIsKeptOnceWhereLinesCannotScroll) {
+    reader->canScroll = false;
+    start();
+    poll({{"B", "Okay then."}, {"A", "Let's alert for absolutely"}});
+    poll({{"B", "Okay then."}, {"A", "plan the alert decision that into"}});
+    poll({{"B", "Okay then."}, {"A", "plan the alert decision that into numbers."}});
+    poll({{"B", "Okay then."}, {"A", "Need you of cheaper"}});
+    poll({{"B", "Okay then."}, {"A", "Just throughput"}});
+    poll({{"B", "Okay then."}, {"A", "Just throughput assumption."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: plan the alert decision that into numbers.", "A: Need you of cheaper",
+                           "A: Just throughput assumption."}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});
