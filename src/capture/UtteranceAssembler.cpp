@@ -143,18 +143,21 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
                 addLine(change, completed);
             continue;
         }
-        if (entry.speaker == *currentSpeaker_ && !endsWithPrevious &&
+        const QString shown = entry.speaker == *currentSpeaker_ && !endsWithPrevious && change.linesCanScroll
+                                  ? scrolledBackPart(previous)
+                                  : previous;
+        const bool endsWithLine = endsWithPrevious || shown.size() < previous.size();
+        if (entry.speaker == *currentSpeaker_ && !endsWithLine &&
             (continuesMergedLine(change) || absorbsOpenLine(change, completed)))
             continue;
-        if (entry.speaker == *currentSpeaker_ && (change.newest || endsWithPrevious)) {
+        if (entry.speaker == *currentSpeaker_ && (change.newest || endsWithLine)) {
             // The open utterance's own line changed; its start time stays.
-            if (endsWithPrevious) {
+            if (endsWithLine) {
                 const QString& text = currentText_.text();
-                const QString before = previous.size() < text.size()
-                                           ? text.left(text.size() - previous.size())
-                                           : latestOf(entry.speaker, completed, completed.size());
-                const auto [kept, from] = lineCut(previous, entry.text, change.linesCanScroll, before);
-                currentText_.replaceEnd(previous.size() - kept, QStringView(entry.text).mid(from));
+                const QString before = shown.size() < text.size() ? text.left(text.size() - shown.size())
+                                                                  : latestOf(entry.speaker, completed, completed.size());
+                const auto [kept, from] = lineCut(shown, entry.text, change.linesCanScroll, before);
+                currentText_.replaceEnd(shown.size() - kept, QStringView(entry.text).mid(from));
             } else if (!currentText_.merge(entry.text)) {
                 completed.append(*close());
                 open(entry);
@@ -164,6 +167,15 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
         correctCompleted(change, completed);
     }
     flushesOpen_ = std::min(flushesOpen_ + 1, 2);
+}
+
+QString UtteranceAssembler::scrolledBackPart(const QString& previous) const {
+    // A rolling line that scrolled back over words the utterance already had gave it only the
+    // rest of its text; the utterance ends with that rest, which is the line's part of it.
+    const qsizetype shared = sharedEnding(currentText_.text(), previous);
+    if (shared >= minMergedEnding && 2 * shared >= previous.size())
+        return previous.right(shared);
+    return previous;
 }
 
 bool UtteranceAssembler::startsNextLine(const CaptionChange& change) const {

@@ -28,6 +28,7 @@ private:
     // A line that is not a revision: it grows the open utterance or starts the next one.
     void addLine(const CaptionChange& change, QList<CaptionEntry>& completed);
     bool startsNextLine(const CaptionChange& change) const;
+    QString scrolledBackPart(const QString& previous) const;
     void correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed);
     struct MergedPart {
         qsizetype count; // code units at the end of the utterance that are replaced

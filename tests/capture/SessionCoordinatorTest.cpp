@@ -506,6 +506,21 @@ TEST_F(SessionCoordinatorTest, YoungLineRewrittenWhileGrowingIsKeptOnceWhereLine
                            "A: Just throughput assumption."}));
 }
 
+// A rolling line that scrolled back showed a word the utterance already had; when it scrolls on,
+// the utterance still ends with the rest of the line, and the words in between stay.
+TEST_F(SessionCoordinatorTest, RollingLineScrollingOnAfterScrollingBackKeepsTheWordsBetween) {
+    start();
+    poll({{"A", "salary good. Referral the survey process today hiring blog"}});
+    poll({{"A", "the process today hiring blog something certificate we're there"}});
+    poll({{"A", "the the process today hiring blog that certificate we're there."}});
+    poll({{"A", "that certificate we're there. Get deadline onboarding"}});
+    reader->end();
+    const QStringList written = texts(writer->written());
+    ASSERT_EQ(written.size(), 1) << written.join(u'\n').toStdString();
+    EXPECT_TRUE(written[0].contains(u"process today hiring blog that certificate we're there. Get deadline onboarding"))
+        << written[0].toStdString();
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});
