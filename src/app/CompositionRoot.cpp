@@ -1,5 +1,6 @@
 #include "app/CompositionRoot.h"
 
+#include "app/AccessibilityLossRestart.h"
 #include "app/FixedOutputDirectory.h"
 #include "app/FormatSettingsManager.h"
 #include "app/MeetingLibrary.h"
@@ -68,6 +69,15 @@ MeetingNotesProvider& CompositionRoot::notes() { return *notes_; }
 FormatSettingsProvider& CompositionRoot::formatSettings() { return *formatSettings_; }
 
 AXPermissionChecker& CompositionRoot::permissionChecker() { return *permissionChecker_; }
+
+std::unique_ptr<AccessibilityLossRestart>
+CompositionRoot::restartOnAccessibilityLoss(std::function<void()> restart) {
+    auto watch = std::make_unique<AccessibilityLossRestart>(platform_.accessibility, platform_.accessibilityQueue,
+                                                            *scheduler_, *controller_,
+                                                            std::move(restart));
+    watch->start();
+    return watch;
+}
 
 void CompositionRoot::openSearchIndex() {
     searchIndex_ = std::make_unique<MeetingSearchIndex>(

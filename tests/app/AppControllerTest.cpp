@@ -1,5 +1,7 @@
 #include "app/AppController.h"
 
+#include "app/AccessibilityLossRestart.h"
+
 #include "app/AppState.h"
 #include "app/MeetingLibrary.h"
 #include "capture/MarkdownFormatter.h"
@@ -833,3 +835,68 @@ TEST_F(AppControllerTest, ShutdownCancelsARunningSummary) {
     EXPECT_EQ(summaries->cancelled, 1);
     EXPECT_EQ(history.stored, QList<MeetingRecord>{record});
 }
+
+namespace {
+
+// The restart that brings reading back after the accessibility bus died, over the controller's
+// real capture lifecycle in virtual time.
+class AccessibilityLossRestartTest : public AppControllerTest {
+protected:
+    int restarts = 0;
+    int finalizedAtRestart = -1;
+    QStringList announcedAtRestart;
+    AccessibilityLossRestart restart{ax, axQueue, scheduler, *controller, [this] {
+        ++restarts;
+        finalizedAtRestart = writers.isEmpty() ? 0 : writers[0]->finalizeCalls;
+        announcedAtRestart = notifications.shown;
+    }};
+
+    AccessibilityLossRestartTest() { restart.start(); }
+};
+
+TEST_F(AccessibilityLossRestartTest, WaitsForTheInterruptedMeetingToBeSavedThenRestartsOnce) {
+    initialize();
+    showZoomCaption("Ana", "Hello everyone");
+    advance(5s);
+    ASSERT_EQ(stateKind(), CaptureState::Kind::capturing);
+    advance(40s);
+    EXPECT_EQ(restarts, 0); // nothing lost, nothing to do
+
+    ax.connectionLost = true;
+    advance(30s);
+    EXPECT_EQ(restarts, 0) << "restarted while recording";
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(25s);
+    EXPECT_EQ(restarts, 0) << "restarted during the cooldown";
+    advance(10s);
+    ASSERT_EQ(restarts, 1);
+    EXPECT_EQ(finalizedAtRestart, 1);
+    EXPECT_EQ(announcedAtRestart.size(), 1);
+    advance(2min);
+    EXPECT_EQ(restarts, 1);
+}
+
+TEST_F(AccessibilityLossRestartTest, NeverRestartsSoonAfterStartUp) {
+    initialize();
+    ax.connectionLost = true;
+    advance(25s);
+    EXPECT_EQ(restarts, 0);
+    advance(AccessibilityLossRestart::checkInterval + 1s);
+    EXPECT_EQ(restarts, 1);
+}
+
+TEST_F(AccessibilityLossRestartTest, WaitsUntilTheDesktopSaysAccessibilityIsOnAgain) {
+    initialize();
+    advance(1min);
+    // The bus and the service answering for the switch went down together.
+    ax.connectionLost = true;
+    ax.trusted = false;
+    advance(1min);
+    EXPECT_EQ(restarts, 0);
+    ax.trusted = true;
+    advance(AppController::permissionCheckInterval + AccessibilityLossRestart::checkInterval);
+    EXPECT_EQ(restarts, 1);
+}
+
+} // namespace
