@@ -8,6 +8,7 @@
 #include "harness/ChromiumBrowser.h"
 #include "harness/HeadlessVelmora.h"
 #include "harness/PrivateDesktop.h"
+#include "harness/StatusNotifierWatcher.h"
 #include "harness/TestPageServer.h"
 #include "library/MeetingHistoryManager.h"
 #include "platform/FakeNotificationServer.h"
@@ -16,7 +17,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -105,6 +108,15 @@ protected:
         EXPECT_TRUE(line) << "no status line matching " << pattern.pattern().toStdString();
         return line ? velmora->lines().indexOf(*line, from) : -1;
     }
+    // How many X windows of the private desktop carry `title` (Qt makes the main window only
+    // when it is first shown, and a process that execs drops its windows).
+    int windowsTitled(const QString& title) {
+        QProcess xwininfo;
+        xwininfo.setProcessEnvironment(desktop.environment());
+        xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+        xwininfo.waitForFinished(5000);
+        return int(QString::fromUtf8(xwininfo.readAllStandardOutput()).count(QStringLiteral("\"%1\": (").arg(title)));
+    }
     std::optional<MeetingRecord> record(const QString& transcript) {
         QString error;
         const auto records = MeetingHistoryManager::loadRecords(
@@ -185,6 +197,42 @@ TEST_F(AccessibilityBusRestartTest, AfterTheBusDiesTheMeetingIsSavedAndTheSamePr
     std::cout << "kill -> transcript saved: " << killToSaved << " s; kill -> restart: " << killToRestart
               << " s; kill -> monitoring again: " << killToMonitoring
               << " s; new browser -> capturing: " << browserToCapturing << " s\n";
+}
+
+TEST_F(AccessibilityBusRestartTest, TheTrayApplicationShowsItsWindowAgainAfterRestarting) {
+    StatusNotifierWatcher watcher{QDBusConnection::sessionBus()};
+    ASSERT_TRUE(watcher.serve());
+    QDir(config.path()).mkpath(QStringLiteral("velmora"));
+    QSettings settings(config.filePath(QStringLiteral("velmora/velmora.ini")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    settings.setValue(QStringLiteral("outputDirectory"), output.path());
+    settings.sync();
+    QProcessEnvironment environment = desktop.environment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("velmora.*.info=true"));
+    // Started at login (in the tray only); the user opens the window later by starting it again.
+    velmora = std::make_unique<HeadlessVelmora>(QStringLiteral(VELMORA_EXECUTABLE),
+                                                QStringList{QStringLiteral("--autostart")}, environment);
+    const QString monitoringLog = QStringLiteral("Monitoring for captions");
+    ASSERT_TRUE(velmora->waitForLogCount(monitoringLog, 1, 30000));
+    EXPECT_EQ(windowsTitled(QStringLiteral("Velmora")), 0);
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(VELMORA_EXECUTABLE), QStringList{});
+    ASSERT_TRUE(BrowserSession::waitUntil([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    ASSERT_TRUE(BrowserSession::waitUntil([&] { return windowsTitled(QStringLiteral("Velmora")) == 1; }, 10000));
+    const qint64 pid = velmora->pid();
+
+    desktop.killAccessibilityBus();
+    desktop.startAccessibilityBus();
+    ASSERT_TRUE(A11yStatus::setEnabled(true));
+    ASSERT_TRUE(velmora->waitForLogCount(restartLog, 1, 90000)) << "no restart";
+    ASSERT_TRUE(velmora->waitForLogCount(monitoringLog, 2, 30000));
+    EXPECT_TRUE(velmora->isRunning());
+    EXPECT_EQ(velmora->pid(), pid);
+    EXPECT_TRUE(BrowserSession::waitUntil([&] { return windowsTitled(QStringLiteral("Velmora")) == 1; }, 10000))
+        << "the window that was open is not shown again (the restart passes --autostart again)";
 }
 
 } // namespace
