@@ -5,15 +5,18 @@
 #include "capture/SerialExecutor.h"
 #include "sources/Accessibility.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 AccessibilityLossRestart::AccessibilityLossRestart(Accessibility& accessibility,
                                                    SerialExecutor& accessibilityQueue,
                                                    Scheduler& scheduler, const AppController& controller,
-                                                   std::function<void()> restart, QObject* parent)
+                                                   std::function<void(int)> restart, int quickRestartsBefore,
+                                                   QObject* parent)
     : QObject(parent), accessibility_(accessibility), accessibilityQueue_(accessibilityQueue),
       scheduler_(scheduler), controller_(controller), restart_(std::move(restart)),
-      startedAt_(scheduler.elapsed()) {}
+      quickRestartsBefore_(std::max(quickRestartsBefore, 0)), startedAt_(scheduler.elapsed()) {}
 
 AccessibilityLossRestart::~AccessibilityLossRestart() {
     if (task_)
@@ -28,12 +31,23 @@ void AccessibilityLossRestart::start() {
     watch(this, token);
 }
 
+Duration AccessibilityLossRestart::uptimeGuard() const {
+    Duration guard = minimumUptime;
+    for (int i = 0; i < quickRestartsBefore_ && guard < maximumUptimeGuard; ++i)
+        guard *= 2;
+    return std::min(guard, maximumUptimeGuard);
+}
+
+int AccessibilityLossRestart::quickRestartsAfterThisOne() const {
+    return scheduler_.elapsed() - startedAt_ < longRun ? quickRestartsBefore_ + 1 : 0;
+}
+
 bool AccessibilityLossRestart::mayRestartNow() const {
     // A meeting being recorded, ended or in its cooldown is saved before anything else.
     const CapturePhase phase = controller_.phase();
     if (phase != CapturePhase::idle && phase != CapturePhase::monitoring)
         return false;
-    return scheduler_.elapsed() - startedAt_ >= minimumUptime;
+    return scheduler_.elapsed() - startedAt_ >= uptimeGuard();
 }
 
 QCoro::Task<> AccessibilityLossRestart::watch(QPointer<AccessibilityLossRestart> self, CancelToken token) {
@@ -67,7 +81,7 @@ QCoro::Task<> AccessibilityLossRestart::watch(QPointer<AccessibilityLossRestart>
             continue;
         qCWarning(lcApp, "Accessibility bus lost; restarting to reconnect");
         self->task_.reset();
-        self->restart_();
+        self->restart_(self->quickRestartsAfterThisOne());
         co_return;
     }
 }

@@ -70,11 +70,22 @@ FormatSettingsProvider& CompositionRoot::formatSettings() { return *formatSettin
 
 AXPermissionChecker& CompositionRoot::permissionChecker() { return *permissionChecker_; }
 
+namespace {
+// Tells the process a restart starts how many quick restarts came before it.
+constexpr char quickRestartsVariable[] = "VELMORA_QUICK_RESTARTS";
+} // namespace
+
 std::unique_ptr<AccessibilityLossRestart>
 CompositionRoot::restartOnAccessibilityLoss(std::function<void()> restart) {
-    auto watch = std::make_unique<AccessibilityLossRestart>(platform_.accessibility, platform_.accessibilityQueue,
-                                                            *scheduler_, *controller_,
-                                                            std::move(restart));
+    const int before = qEnvironmentVariableIntValue(quickRestartsVariable);
+    qunsetenv(quickRestartsVariable);
+    auto watch = std::make_unique<AccessibilityLossRestart>(
+        platform_.accessibility, platform_.accessibilityQueue, *scheduler_, *controller_,
+        [restart = std::move(restart)](int quickRestarts) {
+            qputenv(quickRestartsVariable, QByteArray::number(quickRestarts));
+            restart();
+        },
+        before);
     watch->start();
     return watch;
 }

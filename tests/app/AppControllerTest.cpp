@@ -843,15 +843,24 @@ namespace {
 class AccessibilityLossRestartTest : public AppControllerTest {
 protected:
     int restarts = 0;
+    int handedOn = -1;
     int finalizedAtRestart = -1;
     QStringList announcedAtRestart;
-    AccessibilityLossRestart restart{ax, axQueue, scheduler, *controller, [this] {
-        ++restarts;
-        finalizedAtRestart = writers.isEmpty() ? 0 : writers[0]->finalizeCalls;
-        announcedAtRestart = notifications.shown;
-    }};
+    std::unique_ptr<AccessibilityLossRestart> restart = watch(0);
 
-    AccessibilityLossRestartTest() { restart.start(); }
+    std::unique_ptr<AccessibilityLossRestart> watch(int quickRestartsBefore) {
+        auto made = std::make_unique<AccessibilityLossRestart>(
+            ax, axQueue, scheduler, *controller,
+            [this](int quickRestarts) {
+                ++restarts;
+                handedOn = quickRestarts;
+                finalizedAtRestart = writers.isEmpty() ? 0 : writers[0]->finalizeCalls;
+                announcedAtRestart = notifications.shown;
+            },
+            quickRestartsBefore);
+        made->start();
+        return made;
+    }
 };
 
 TEST_F(AccessibilityLossRestartTest, WaitsForTheInterruptedMeetingToBeSavedThenRestartsOnce) {
@@ -877,13 +886,38 @@ TEST_F(AccessibilityLossRestartTest, WaitsForTheInterruptedMeetingToBeSavedThenR
     EXPECT_EQ(restarts, 1);
 }
 
-TEST_F(AccessibilityLossRestartTest, NeverRestartsSoonAfterStartUp) {
+TEST_F(AccessibilityLossRestartTest, NeverRestartsSoonAfterStartUpAndLaterAfterQuickRestarts) {
     initialize();
     ax.connectionLost = true;
     advance(25s);
     EXPECT_EQ(restarts, 0);
     advance(AccessibilityLossRestart::checkInterval + 1s);
     EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(handedOn, 1) << "a short run counts as a quick restart";
+
+    // The process that restart started, on a bus that died again at once: it waits longer.
+    restart = watch(handedOn);
+    advance(55s);
+    EXPECT_EQ(restarts, 1);
+    advance(AccessibilityLossRestart::checkInterval + 1s);
+    EXPECT_EQ(restarts, 2);
+    EXPECT_EQ(handedOn, 2);
+    // Never longer than the cap.
+    restart = watch(20);
+    EXPECT_EQ(restart->uptimeGuard(), AccessibilityLossRestart::maximumUptimeGuard);
+    advance(AccessibilityLossRestart::maximumUptimeGuard - 10s);
+    EXPECT_EQ(restarts, 2);
+    advance(AccessibilityLossRestart::checkInterval + 10s);
+    EXPECT_EQ(restarts, 3);
+
+    // A process that ran long before its bus died starts counting afresh.
+    ax.connectionLost = false;
+    restart = watch(3);
+    advance(AccessibilityLossRestart::longRun);
+    ax.connectionLost = true;
+    advance(AccessibilityLossRestart::checkInterval);
+    EXPECT_EQ(restarts, 4);
+    EXPECT_EQ(handedOn, 0);
 }
 
 TEST_F(AccessibilityLossRestartTest, WaitsUntilTheDesktopSaysAccessibilityIsOnAgain) {

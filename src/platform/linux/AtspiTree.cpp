@@ -158,6 +158,8 @@ bool AtspiTree::start() {
         return false;
     }
     atspi_init();
+    // Null when the bus the launcher named does not answer: libatspi will not try again in this
+    // process, so that counts as a lost connection too.
     bus_ = atspi_get_a11y_bus();
     if (bus_)
         dbus_connection_ref(bus_);
@@ -305,7 +307,9 @@ AtspiAccessible* AtspiTree::applicationObject(qint32 processIdentifier) {
 
 AtspiAccessible* AtspiTree::resolve(const AXElement& element) {
     const auto* node = element.as<AtspiNode>();
-    if (!node)
+    // Nothing is asked over a lost connection: libatspi would try to reconnect behind our
+    // back, and fails hard when no bus answers.
+    if (!node || connectionLost())
         return nullptr;
     if (node->object)
         return node->object;
