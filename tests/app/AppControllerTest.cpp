@@ -697,6 +697,31 @@ TEST_F(AppControllerTest, ATranscriptThatCannotBeFinishedIsFinishedOnceItsFolder
     EXPECT_EQ(writers[0]->finalizeCalls, 1);
 }
 
+TEST_F(AppControllerTest, AFullDiskLeavesTheMeetingUnfinishedUntilItsRefusedEntriesAreWritten) {
+    initialize();
+    showZoomCaption("Ana", "one");
+    advance(5s);
+    writers[0]->diskFull = true;
+    showZoomCaption("Ben", "two");
+    advance(2s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(31s); // past the cooldown
+    EXPECT_EQ(writers[0]->finalizeCalls, 0) << "finished without the entries it refused";
+    EXPECT_TRUE(state.captureState().message().startsWith(
+        "Cannot finish the transcript: No space left on device."))
+        << state.captureState().message().toStdString();
+    EXPECT_TRUE(writers[0]->salvaged.isEmpty());
+
+    writers[0]->diskFull = false;
+    advance(5s);
+    EXPECT_EQ(texts(writers[0]->written), QStringList({"Ana: one", "Ben: two"}));
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(writers[0]->writtenWhenFinalized, 2);
+    EXPECT_TRUE(writers[0]->salvaged.isEmpty());
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+}
+
 TEST_F(AppControllerTest, EntriesRefusedAtTheEndOfASessionAreWrittenWhenTheMeetingResumes) {
     initialize();
     showZoomCaption("Ana", "one");
