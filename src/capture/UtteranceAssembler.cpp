@@ -17,20 +17,23 @@ qsizetype sharedEnding(const QString& text, const QString& previous) {
            previous[previous.size() - 1 - shared] == text[text.size() - 1 - shared])
         ++shared;
     auto wordStart = [](const QString& s, qsizetype at) { return at == 0 || s[at - 1].isSpace(); };
-    while (shared > 0 && !(wordStart(previous, previous.size() - shared) && wordStart(text, text.size() - shared)))
+    while (shared > 0 && !(wordStart(previous, previous.size() - shared) &&
+                           wordStart(text, text.size() - shared)))
         --shared;
     return shared;
 }
 
-// Where the words of the line `previous` end in `newText`, the line it became; punctuation the
-// last of them gained meanwhile is still theirs.
+// Where the words of the line `previous` end in `newText`, the line it became.
 qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
-    qsizetype end = newText.startsWith(previous)
-                        ? previous.size()
-                        : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
-    while (end > 0 && end < newText.size() && !newText[end - 1].isSpace() && !newText[end].isSpace())
-        ++end;
-    return end;
+    qsizetype cut =
+        newText.startsWith(previous)
+            ? previous.size()
+            : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    // What the line's last word gained ("Okay" → "Okay,") is still that word.
+    while (cut > 0 && cut < newText.size() && !newText[cut].isSpace() &&
+           !newText[cut - 1].isSpace())
+        ++cut;
+    return cut;
 }
 
 // Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
@@ -40,7 +43,8 @@ bool continuesWith(const QString& open, const QString& rest) {
     if (openWords.wordCount() >= 2)
         return TranscriptAssembler::sameLine(open, rest);
     const ComparableText restWords(rest);
-    return openWords.wordCount() == 1 && restWords.wordCount() > 0 && openWords.sameWord(0, restWords, 0);
+    return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
+           openWords.sameWord(0, restWords, 0);
 }
 
 constexpr qsizetype maxFirstGuessWords = 3;
@@ -54,7 +58,8 @@ qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, 
         qsizetype diagonal = 0;
         for (qsizetype j = 0; j < m; ++j) {
             const qsizetype up = row[std::size_t(j + 1)];
-            row[std::size_t(j + 1)] = older.sameWord(i, newer, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
+            row[std::size_t(j + 1)] =
+                older.sameWord(i, newer, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
             diagonal = up;
         }
     }
@@ -91,10 +96,12 @@ bool endAlike(QStringView text, QStringView part) {
 // cannot scroll did not scroll back: what it now shows in front of its former text is the line
 // (or lines) above merged into it, when that ends as the transcript before the line does, or
 // else words a revision put there, which are kept.
-std::pair<qsizetype, qsizetype> lineCut(const QString& previous, const QString& newText, bool linesCanScroll,
-                                        QStringView before) {
+std::pair<qsizetype, qsizetype> lineCut(const QString& previous, const QString& newText,
+                                        bool linesCanScroll, QStringView before) {
     const auto cut = TranscriptAssembler::spliceCut(previous, newText);
-    if (!linesCanScroll && (cut.first > 0 || (cut.second > 0 && !endAlike(before, QStringView(newText).left(cut.second)))))
+    if (!linesCanScroll &&
+        (cut.first > 0 ||
+         (cut.second > 0 && !endAlike(before, QStringView(newText).left(cut.second)))))
         return {0, 0};
     return cut;
 }
@@ -113,7 +120,8 @@ QString latestOf(const QString& speaker, const QList<CaptionEntry>& completed, q
 constexpr qsizetype minMergedEnding = 12;
 } // namespace
 
-void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed) {
+void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
+                                  QList<CaptionEntry>& completed) {
     for (const CaptionChange& change : changes) {
         const CaptionEntry& entry = change.entry;
         if (!currentSpeaker_) {
@@ -143,9 +151,10 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
                 addLine(change, completed);
             continue;
         }
-        const QString shown = entry.speaker == *currentSpeaker_ && !endsWithPrevious && change.linesCanScroll
-                                  ? scrolledBackPart(previous)
-                                  : previous;
+        const QString shown =
+            entry.speaker == *currentSpeaker_ && !endsWithPrevious && change.linesCanScroll
+                ? scrolledBackPart(previous)
+                : previous;
         const bool endsWithLine = endsWithPrevious || shown.size() < previous.size();
         if (entry.speaker == *currentSpeaker_ && !endsWithLine &&
             (continuesMergedLine(change) || absorbsOpenLine(change, completed)))
@@ -154,8 +163,9 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
             // The open utterance's own line changed; its start time stays.
             if (endsWithLine) {
                 const QString& text = currentText_.text();
-                const QString before = shown.size() < text.size() ? text.left(text.size() - shown.size())
-                                                                  : latestOf(entry.speaker, completed, completed.size());
+                const QString before = shown.size() < text.size()
+                                           ? text.left(text.size() - shown.size())
+                                           : latestOf(entry.speaker, completed, completed.size());
                 const auto [kept, from] = lineCut(shown, entry.text, change.linesCanScroll, before);
                 currentText_.replaceEnd(shown.size() - kept, QStringView(entry.text).mid(from));
             } else if (!currentText_.merge(entry.text)) {
@@ -185,18 +195,21 @@ bool UtteranceAssembler::startsNextLine(const CaptionChange& change) const {
     if (change.linesCanScroll)
         return false;
     const QString& text = currentText_.text();
-    return TranscriptAssembler::startsNextSentence(text.right(std::min<qsizetype>(text.size(), 200)), change.entry.text);
+    return TranscriptAssembler::startsNextSentence(
+        text.right(std::min<qsizetype>(text.size(), 200)), change.entry.text);
 }
 
 bool UtteranceAssembler::continuesMergedLine(const CaptionChange& change) {
-    const std::optional<MergedPart> part = mergedPart(currentText_.text(), *change.previousText, change.entry.text);
+    const std::optional<MergedPart> part =
+        mergedPart(currentText_.text(), *change.previousText, change.entry.text);
     if (!part)
         return false;
     currentText_.replaceEnd(part->count, part->tail);
     return true;
 }
 
-bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change, QList<CaptionEntry>& completed) {
+bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
+                                         QList<CaptionEntry>& completed) {
     // An earlier line of the speaker now goes on with the open utterance's line: the client
     // merged the two. The earlier utterance keeps its part; the open one continues with the rest.
     const QString& previous = *change.previousText;
@@ -224,7 +237,8 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     // now says more: the recogniser revised its first guess (a misheard first word), it did not
     // start a new sentence in the same place.
     const QString& previous = *change.previousText;
-    if (change.entry.speaker != *currentSpeaker_ || !change.newest || currentText_.text() != previous)
+    if (change.entry.speaker != *currentSpeaker_ || !change.newest ||
+        currentText_.text() != previous)
         return false;
     const QStringView trimmed = QStringView(previous).trimmed();
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
@@ -262,7 +276,8 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
 
 void UtteranceAssembler::addLine(const CaptionChange& change, QList<CaptionEntry>& completed) {
     const CaptionEntry& entry = change.entry;
-    if (entry.speaker == *currentSpeaker_ && !startsNextLine(change) && currentText_.merge(entry.text))
+    if (entry.speaker == *currentSpeaker_ && !startsNextLine(change) &&
+        currentText_.merge(entry.text))
         return;
     completed.append(*close());
     open(entry);
@@ -271,22 +286,25 @@ void UtteranceAssembler::addLine(const CaptionChange& change, QList<CaptionEntry
 // An utterance that ends with only the last part of the line `previous`, the rest belonging to an
 // earlier utterance (two lines merged into one): how its ending changes when the line becomes
 // `newText`.
-std::optional<UtteranceAssembler::MergedPart> UtteranceAssembler::mergedPart(const QString& text, const QString& previous,
-                                                                             const QString& newText) {
+std::optional<UtteranceAssembler::MergedPart>
+UtteranceAssembler::mergedPart(const QString& text, const QString& previous,
+                               const QString& newText) {
     const qsizetype shared = sharedEnding(text, previous);
     const qsizetype head = previous.size() - shared;
     if (head <= 0 || (shared < minMergedEnding && shared < text.size()) ||
         ComparableText(QStringView(previous).right(shared)).wordCount() < 2)
         return std::nullopt;
-    const qsizetype from = newText.startsWith(QStringView(previous).left(head))
-                               ? head
-                               : TranscriptAssembler::correspondingPosition(previous, newText, head);
+    const qsizetype from =
+        newText.startsWith(QStringView(previous).left(head))
+            ? head
+            : TranscriptAssembler::correspondingPosition(previous, newText, head);
     if (from >= newText.size())
         return std::nullopt;
     return MergedPart{shared, newText.mid(from)};
 }
 
-void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed) {
+void UtteranceAssembler::correctCompleted(const CaptionChange& change,
+                                          QList<CaptionEntry>& completed) {
     const CaptionEntry& entry = change.entry;
     const QString& previous = *change.previousText;
     // The speaker's latest completed utterance that ends with the old line (or with its last
@@ -297,8 +315,8 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
             continue;
         if (target < 0)
             target = k;
-        if (!previous.isEmpty() &&
-            (completed[k].text.endsWith(previous) || mergedPart(completed[k].text, previous, entry.text))) {
+        if (!previous.isEmpty() && (completed[k].text.endsWith(previous) ||
+                                    mergedPart(completed[k].text, previous, entry.text))) {
             target = k;
             break;
         }
@@ -312,17 +330,18 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
         newText = newText.left(cut).trimmed();
     QString& text = completed[target].text;
     const bool endsWithPrevious = text.endsWith(previous);
-    if (std::optional<MergedPart> part = endsWithPrevious ? std::nullopt : mergedPart(text, previous, newText))
+    if (std::optional<MergedPart> part =
+            endsWithPrevious ? std::nullopt : mergedPart(text, previous, newText))
         text = text.left(text.size() - part->count) + part->tail;
     else if (!endsWithPrevious && takesMergedPart(text, newText.mid(cut)))
         return;
     else if (endsWithPrevious && !previous.isEmpty()) {
-        const QString before = previous.size() < text.size() ? text.left(text.size() - previous.size())
-                                                             : latestOf(entry.speaker, completed, target);
+        const QString before = previous.size() < text.size()
+                                   ? text.left(text.size() - previous.size())
+                                   : latestOf(entry.speaker, completed, target);
         const auto [kept, from] = lineCut(previous, newText, change.linesCanScroll, before);
         text = text.left(text.size() - previous.size() + kept) + newText.mid(from);
-    }
-    else if (std::optional<QString> merged = TranscriptAssembler::mergeOverlapping(text, newText))
+    } else if (std::optional<QString> merged = TranscriptAssembler::mergeOverlapping(text, newText))
         text = *merged;
     else if (TranscriptAssembler::sameLine(text, newText))
         text = newText;
@@ -339,7 +358,8 @@ bool UtteranceAssembler::takesMergedPart(QString& text, const QString& added) {
     return true;
 }
 
-bool UtteranceAssembler::handsOnToNext(const QString& added, qsizetype target, QList<CaptionEntry>& completed) {
+bool UtteranceAssembler::handsOnToNext(const QString& added, qsizetype target,
+                                       QList<CaptionEntry>& completed) {
     // The line of a completed utterance now goes on with the line of the speaker's next one,
     // closed meanwhile: the client merged the two. The next one takes what was added.
     const QString rest = added.trimmed();
