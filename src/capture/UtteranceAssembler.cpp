@@ -36,17 +36,6 @@ qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
     return cut;
 }
 
-// Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
-// one word is so only when `rest` goes on with that very word.
-bool continuesWith(const QString& open, const QString& rest) {
-    const ComparableText openWords(open);
-    if (openWords.wordCount() >= 2)
-        return TranscriptAssembler::sameLine(open, rest);
-    const ComparableText restWords(rest);
-    return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
-           openWords.sameWord(0, restWords, 0);
-}
-
 constexpr qsizetype maxFirstGuessWords = 3;
 constexpr qsizetype maxRevisedGuessWords = 8;
 
@@ -65,6 +54,23 @@ qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, 
     }
     return row.back();
 }
+
+// Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
+// one word is so only when `rest` goes on with that very word; a short one, also when `rest`
+// starts with its first word and keeps half of its words in order (revised as it merged).
+bool continuesWith(const QString& open, const QString& rest) {
+    const ComparableText openWords(open);
+    const ComparableText restWords(rest);
+    if (openWords.wordCount() >= 2)
+        return TranscriptAssembler::sameLine(open, rest, openWords, restWords) ||
+               (openWords.wordCount() <= maxRevisedGuessWords && restWords.wordCount() > 0 &&
+                openWords.sameWord(0, restWords, 0) &&
+                2 * keptInOrder(openWords, restWords, restWords.wordCount()) >=
+                    openWords.wordCount());
+    return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
+           openWords.sameWord(0, restWords, 0);
+}
+
 // Whether the words `newer` keeps from `older` moved towards its start, as in a rolling line that
 // scrolled on: the first word of `newer` found in `older` stands earlier than it did there.
 bool movedTowardsStart(const ComparableText& older, const ComparableText& newer) {

@@ -521,6 +521,21 @@ TEST_F(SessionCoordinatorTest, RollingLineScrollingOnAfterScrollingBackKeepsTheW
         << written[0].toStdString();
 }
 
+// A short line that merges into the line above and is revised in the same poll still hands its
+// words to the merged line's part, and is not written on its own as well.
+TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWrittenOnce) {
+    const QString above = "The follow, to think, sign-off firewall owner it is legal March obviously we";
+    start();
+    poll({{"B", "Okay."}, {"A", above}});
+    poll({{"B", "Okay."}, {"A", above}, {"A", "We obviously interview"}});
+    poll({{"B", "Okay."}, {"A", above}, {"A", "We obviously interview update"}});
+    poll({{"B", "Okay."}, {"A", above + ". We. Number update"}});
+    poll({{"B", "Okay."}, {"A", above + ". We. Number update sure yeah but work."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: " + above + ".", "A: We. Number update sure yeah but work."}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});
