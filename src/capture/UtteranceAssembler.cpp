@@ -38,6 +38,7 @@ qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
 
 constexpr qsizetype maxFirstGuessWords = 3;
 constexpr qsizetype maxRevisedGuessWords = 8;
+constexpr qsizetype maxRevisedLineWords = 64;
 
 // How many of `older`'s words come back in order among the first `span` words of `newer`.
 qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, qsizetype span) {
@@ -253,8 +254,11 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     const ComparableText older(previous);
     const ComparableText newer(change.entry.text);
     const qsizetype words = older.wordCount();
+    // A longer line that cannot scroll, revised in several places at once: it starts as before
+    // and half of its words come back in order. A next sentence in its place would not.
     if (words > maxRevisedGuessWords)
-        return false;
+        return !change.linesCanScroll && words <= maxRevisedLineWords &&
+               older.sameWord(0, newer, 0) && 2 * keptInOrder(older, newer, words + 2) >= words;
     // Where lines cannot scroll, a line that appeared one poll ago and now says more, most of its
     // words read otherwise, was revised: a next sentence in its place would say no more than
     // the few words of its first poll.

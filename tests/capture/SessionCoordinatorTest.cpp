@@ -536,6 +536,24 @@ TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWri
               QStringList({"B: Okay.", "A: " + above + ".", "A: We. Number update sure yeah but work."}));
 }
 
+// Where lines cannot scroll, a long line revised in several places while it grows is the same
+// line; the next sentence in its place, even starting with the same word, is not.
+TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSentenceInItsPlace) {
+    reader->canScroll = false;
+    start();
+    poll({{"B", "Okay then."}, {"A", "And last be the some afternoon in hiring we're"}});
+    poll({{"B", "Okay then."}, {"A", "And last be the some afternoon in hiring we're was"}});
+    poll({{"B", "Okay then."}, {"A", "And last be the what afternoon in incident and will the"}});
+    poll({{"B", "Okay then."}, {"A", "And last be the what afternoon in incident and will the plan."}});
+    poll({{"B", "Okay then."}, {"A", "The release is ready for review on Friday morning now"}});
+    poll({{"B", "Okay then."}, {"A", "The budget needs another look before we sign it off"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: And last be the what afternoon in incident and will the plan.",
+                           "A: The release is ready for review on Friday morning now",
+                           "A: The budget needs another look before we sign it off"}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});
