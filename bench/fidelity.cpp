@@ -107,8 +107,10 @@ void trace(FidelityStyle style, std::uint64_t seed, int first, int last) {
     QList<CaptionEntry> completed;
     for (qsizetype poll = 0; poll < meeting.polls.size() && poll <= last; ++poll) {
         const CaptionSnapshot& lines = meeting.polls[poll].lines;
-        if (lines.isEmpty())
+        if (lines.isEmpty()) {
+            assembler.passEmptyPoll();
             continue;
+        }
         QList<CaptionChange> changes;
         differ.diff(lines, changes);
         const qsizetype before = completed.size();

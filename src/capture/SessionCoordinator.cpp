@@ -60,6 +60,7 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
         ++pollNumber_;
         if (snapshot->isEmpty()) {
             ++emptyFrameCount_;
+            assembler_.passEmptyPoll();
             if (emptyFrameCount_ % emptyPollLogEvery == 0)
                 qCInfo(lcSession, "Empty polls: %lld/%lld", emptyFrameCount_, graceFrameLimit);
             if (emptyFrameCount_ >= graceFrameLimit) {

@@ -17,6 +17,8 @@ public:
     // Feeds the changes of one flush; utterances closed by them are appended to `completed`,
     // and late corrections go into the entries of `completed`.
     void assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed);
+    // A poll that showed no line: the open utterance is a poll older.
+    void passEmptyPoll() { flushesOpen_ = std::min(flushesOpen_ + 1, 2); }
     // The utterance still open, as it stands.
     std::optional<CaptionEntry> openUtterance() const;
     // Closes the open utterance, if any.
@@ -44,7 +46,7 @@ private:
     std::optional<QString> currentSpeaker_;
     QDateTime currentTimestamp_;
     AccumulatedText currentText_;
-    int flushesOpen_ = 0; // flushes since the open utterance was opened (counted up to 2)
+    int flushesOpen_ = 0; // polls since the open utterance was opened (counted up to 2)
 };
 
 } // namespace velmora
