@@ -261,10 +261,13 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
                older.sameWord(0, newer, 0) && 2 * keptInOrder(older, newer, words + 2) >= words;
     // Where lines cannot scroll, a line that appeared one poll ago and now says more, most of its
     // words read otherwise, was revised: a next sentence in its place would say no more than
-    // the few words of its first poll. So was a guess of a few words that now reads otherwise:
-    // no sentence that short ends without its full stop.
+    // the few words of its first poll. So was a guess of a few words that now reads otherwise
+    // (no sentence that short ends without its full stop), or a longer one that still ends with
+    // the same word.
     if (!change.linesCanScroll && flushesOpen_ == 1 &&
-        (newer.wordCount() > words || (words <= maxFirstGuessWords && newer.wordCount() >= 2)))
+        (newer.wordCount() > words ||
+         (newer.wordCount() >= 2 && (words <= maxFirstGuessWords ||
+                                     older.sameWord(words - 1, newer, newer.wordCount() - 1)))))
         return true;
     // No longer, its start rewritten: the line still ends with the word the guess ended with
     // (with its last two, for a longer guess).

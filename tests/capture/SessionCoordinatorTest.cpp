@@ -536,22 +536,27 @@ TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWri
               QStringList({"B: Okay.", "A: " + above + ".", "A: We. Number update sure yeah but work."}));
 }
 
-// A guess of a few words rewritten one poll later is the guess revised where lines cannot scroll;
-// two polls later (one of them empty) the line may hold the next sentence.
+// A guess of a few words rewritten one poll later (a longer one keeping its last word) is the
+// guess revised where lines cannot scroll; two polls later (one of them empty) the line may hold
+// the next sentence.
 TEST_F(SessionCoordinatorTest, FewWordsRewrittenOnePollLaterAreTheGuessRevisedWhereLinesCannotScroll) {
     reader->canScroll = false;
     start();
     poll({{"B", "Okay then."}, {"A", "The system engagement"}});
     poll({{"B", "Okay then."}, {"A", "The report"}});
     poll({{"B", "Okay then."}, {"A", "The report more because."}});
+    poll({{"B", "Okay then."}, {"A", "So and can this very"}});
+    poll({{"B", "Okay then."}, {"A", "interview can just very"}});
+    poll({{"B", "Okay then."}, {"A", "interview can just very good."}});
     poll({{"B", "Okay then."}, {"A", "Like people at"}});
     scheduler.advance(1000ms);
     reader->pollEmpty();
     poll({{"B", "Okay then."}, {"A", "They to"}});
     poll({{"B", "Okay then."}, {"A", "They to summary what."}});
     reader->end();
-    EXPECT_EQ(texts(writer->written()), QStringList({"B: Okay then.", "A: The report more because.",
-                                                     "A: Like people at", "A: They to summary what."}));
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: The report more because.", "A: interview can just very good.",
+                           "A: Like people at", "A: They to summary what."}));
 }
 
 // Where lines cannot scroll, a long line revised in several places while it grows is the same
