@@ -13,6 +13,8 @@ namespace {
 
 // A scrolled rolling line is recognised by at least this many characters it still shares.
 constexpr qsizetype minRollingOverlap = 12;
+// A line is known to show only its last characters once it is this wide (normalised).
+constexpr qsizetype minScrolledWidth = 36;
 // Word alignments look at most at this many words of each line (the end of the older line,
 // the start of the newer one): enough for any line that scrolls, and linear for long ones.
 constexpr qsizetype alignedWords = 64;
@@ -110,6 +112,7 @@ struct WordAlignment {
     qsizetype skip = 0;
     qsizetype matched = 0;
     qsizetype span = 0;  // older words from `from` to the end
+    qsizetype firstMatch = 0;  // the older word of the first matched pair
 
     bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
 };
@@ -142,7 +145,10 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     while (i > 0 && j > 0) {
         const bool equal = same(i - 1, j - 1);
         if (at(i, j) == at(i - 1, j - 1) + (equal ? matchScore : mismatchScore)) {
-            result.matched += equal ? 1 : 0;
+            if (equal) {
+                ++result.matched;
+                result.firstMatch = first + i - 1;
+            }
             --i;
             --j;
         } else if (at(i, j) == at(i - 1, j) + gapScore) {
@@ -155,6 +161,17 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     result.skip = j;
     result.span = older.wordCount() - result.from;
     return result;
+}
+
+// A rolling line that scrolled on by more than half its width, words in the part still shown
+// perhaps corrected meanwhile: the newer line starts with the older line's last words, more of
+// them kept than changed.
+std::optional<WordAlignment> scrolledFar(const ComparableText& older, const ComparableText& newer) {
+    const WordAlignment alignment = alignWords(older, newer);
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 ||
+        2 * alignment.matched <= alignment.span || newer.wordCount() <= alignment.span)
+        return std::nullopt;
+    return alignment;
 }
 
 // False only when mergeOverlapping(older, newer) is surely none, given that the tests of
@@ -265,6 +282,10 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (continues)
             return {p.wordRawPosition(wordsP - k), 0};
     }
+    // The same with words corrected in the part still shown. Old words before the first one
+    // kept may as well have scrolled out as been corrected: they stay.
+    if (const std::optional<WordAlignment> alignment = scrolledFar(p, e))
+        return {p.wordRawPosition(alignment->firstMatch), 0};
     return {0, 0};
 }
 
@@ -306,6 +327,22 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
     if (target < 0)
         target = lastNewer + 1 + (word - 1 - lastOlder);
     return target < m ? b.wordRawPosition(target) : newer.size();
+}
+
+bool scrolledOn(const QString& previous, const QString& newText) {
+    const ComparableText p(previous);
+    const ComparableText e(newText);
+    // Only a line as wide as the client shows scrolls; a shorter one just grows.
+    if (p.size() < minScrolledWidth)
+        return false;
+    const std::optional<WordAlignment> alignment = scrolledFar(p, e);
+    if (!alignment)
+        return false;
+    // A capital where the line had none starts a sentence, and a single capitalised word may
+    // well be the first word of the next one: the next sentence, in the line's place.
+    if (newText[e.wordRawPosition(0)].isUpper())
+        return alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper();
+    return true;
 }
 
 bool startsNextSentence(const QString& previous, const QString& newText) {

@@ -279,6 +279,26 @@ TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
               QStringList({"A: Thanks everyone for joining today. The agenda has three items first"}));
 }
 
+// A burst of words scrolls a full rolling line so far that only its last words still show,
+// some of them corrected in the same poll: the utterance goes on without repeating them.
+TEST_F(SessionCoordinatorTest, RollingLineScrolledPastMostOfItIsNotRepeated) {
+    start();
+    poll({{"A", "So the cost? For that work schedule"}});
+    poll({{"A", "So the cost? For that work schedule finance the and so?"}});
+    poll({{"A", "cost? For that work schedule finance the and so? Quarter office"}});
+    poll({{"A", "office localisation Toronto training retrospective update for"}});
+    poll({{"B", "Right."}});
+    poll({{"B", "Right."}, {"A", "So the webinar server storage article vendor"}});
+    poll({{"B", "Right."}, {"A", "webinar server storage article vendor going our just"}});
+    poll({{"B", "Right."}, {"A", "article vendor January my just we release for later"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: So the cost? For that work schedule finance the and so? Quarter office localisation "
+                           "Toronto training retrospective update for",
+                           "B: Right.",
+                           "A: So the webinar server storage article vendor January my just we release for later"}));
+}
+
 TEST_F(SessionCoordinatorTest, RollingLineThatJumpedPastAllItShowedStartsANewUtterance) {
     start();
     poll({{"A", "Thanks everyone for joining today"}});
