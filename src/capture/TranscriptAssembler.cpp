@@ -356,6 +356,9 @@ bool startsNextSentence(const QString& previous, const QString& newText) {
     // Re-capitalised in a line that is the old one with words corrected: a revision.
     if (newText[newStart].isUpper() && !previous[oldStart].isUpper())
         return !revisedInPlace(p, e);
+    // More words than that one line up: the old line scrolled on, its sentence end revised.
+    if (alignWords(p, e).convincing())
+        return false;
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
     const QStringView oldWord = QStringView(previous).mid(oldStart).trimmed();
     if (oldWord.isEmpty() || !sentenceEnds.contains(oldWord.back()))

@@ -299,6 +299,18 @@ TEST_F(SessionCoordinatorTest, RollingLineScrolledPastMostOfItIsNotRepeated) {
                            "A: So the webinar server storage article vendor January my just we release for later"}));
 }
 
+// The line's last word, a sentence end behind it, comes first after a scroll whose revision
+// moved that sentence end: still the same line, not a next sentence starting with that word.
+TEST_F(SessionCoordinatorTest, ScrolledLineWhoseSentenceEndMovedIsNotRepeated) {
+    start();
+    poll({{"A", "really. Payload what finance memory we merge worker podcast"}});
+    poll({{"A", "what finance memory we merge worker podcast Release we I we."}});
+    poll({{"A", "we merge worker podcast. Release we I was. This forecast"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: really. Payload what finance memory we merge worker podcast. Release we I was. This forecast"}));
+}
+
 TEST_F(SessionCoordinatorTest, RollingLineThatJumpedPastAllItShowedStartsANewUtterance) {
     start();
     poll({{"A", "Thanks everyone for joining today"}});

@@ -257,6 +257,9 @@ TEST(TranscriptAssemblerTest, NextSentenceStartingWithTheLastWordIsToldFromAScro
     // A first word corrected into the last one, capitalised: the line revised, not a new sentence.
     EXPECT_FALSE(startsNextSentence("so we think release", "Release we think release soon"));
     EXPECT_FALSE(startsNextSentence("so we think it is release", "Release we think it is release"));
+    // Scrolled on with its sentence end moved: more words line up than the one.
+    EXPECT_FALSE(startsNextSentence("what finance memory we merge worker podcast Release we I we.",
+                                    "we merge worker podcast. Release we I was. This forecast"));
 }
 
 TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
