@@ -1,3 +1,4 @@
+#include "app/AccessibilityLossRestart.h"
 #include "app/CommandLine.h"
 #include "app/CompositionRoot.h"
 #include "app/ExportCommand.h"
@@ -24,8 +25,15 @@
 #include <QCoroTask>
 #include <QSystemTrayIcon>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <vector>
 
+#include <unistd.h>
+
+using velmora::AccessibilityLossRestart;
 using velmora::CommandLine;
 
 namespace {
@@ -83,6 +91,8 @@ int runWindow(const QStringList& arguments) {
     // The window shows at once; start-up (accessibility check, monitoring) runs in the loop.
     window->showAndRaise();
     auto start = root.controller().initialize();
+    const auto restart = root.restartOnAccessibilityLoss(
+        [] { QApplication::exit(AccessibilityLossRestart::restartExitCode); });
     const int status = QApplication::exec();
     auto shutdown = root.controller().shutdown();
     QCoro::waitFor(shutdown);
@@ -105,11 +115,18 @@ const QList<CommandLine::Mode> modes{
 const QCommandLineOption autostartOption(
     QStringLiteral("autostart"), QStringLiteral("Starts in the tray without opening a window (used at login)."));
 
+// Set for the process that replaces a restarted tray application: whether its main window was
+// on screen, so the new one shows it again (or stays in the tray).
+constexpr char restartedWindowVariable[] = "VELMORA_RESTARTED_WINDOW";
+
 // Plain `velmora`: the tray application. A second one only asks the first to show its window.
 int runTrayApplication(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.addOption(autostartOption);
     parser.parse(arguments);
+    const QByteArray restartedWindow = qgetenv(restartedWindowVariable);
+    qunsetenv(restartedWindowVariable);
+    const bool hideWindow = restartedWindow.isEmpty() ? parser.isSet(autostartOption) : restartedWindow != "shown";
     velmora::SingleInstance instance;
     velmora::DesktopApplication* running = nullptr;
     if (instance.claim([&running] {
@@ -124,7 +141,7 @@ int runTrayApplication(const QStringList& arguments) {
     velmora::AutostartManager autostart = velmora::AutostartManager::forCurrentUser();
     velmora::DesktopApplication application(
         root, desktop, autostart,
-        {parser.isSet(autostartOption), [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
+        {hideWindow, [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
     running = &application;
     velmora::AppearanceController appearance(*qApp, root.settings(), root.appState());
     // Made on first use and kept: closing it only hides it.
@@ -136,8 +153,23 @@ int runTrayApplication(const QStringList& arguments) {
         window->showAndRaise();
     });
     velmora::TerminationSignals::onTermination(&application, [&application] { application.lifecycle().quit(); });
+    const auto restart = root.restartOnAccessibilityLoss([&application, &window] {
+        qputenv(restartedWindowVariable, window && window->isVisible() ? "shown" : "hidden");
+        application.lifecycle().restart(AccessibilityLossRestart::restartExitCode);
+    });
     application.start();
     return QCoreApplication::exec();
+}
+
+// Starts this program again in this process, with the arguments it was started with: the new
+// run connects to the desktop's services afresh. Returns only when that failed.
+int restartInPlace(std::vector<char*> arguments) {
+    arguments.push_back(nullptr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::execv("/proc/self/exe", arguments.data());
+    std::fprintf(stderr, "velmora: could not restart: %s\n", std::strerror(errno));
+    return 1;
 }
 
 const CommandLine commandLine(
@@ -154,6 +186,8 @@ int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Qt takes its own options out of argv; a restart passes them again.
+    const std::vector<char*> originalArguments(argv, argv + argc);
 
     std::unique_ptr<QCoreApplication> application;
     const auto makeApplication = [&](bool windowed) {
@@ -174,5 +208,11 @@ int main(int argc, char* argv[]) {
     };
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return commandLine.run(arguments, makeApplication, out, err);
+    const int status = commandLine.run(arguments, makeApplication, out, err);
+    if (status != AccessibilityLossRestart::restartExitCode)
+        return status;
+    out.flush();
+    err.flush();
+    application.reset();
+    return restartInPlace(originalArguments);
 }

@@ -515,20 +515,26 @@ void AppController::keepUnsaved(SessionCoordinator& coordinator) {
         meeting_->unsaved += coordinator.takeUnsavedEntries();
 }
 
-QCoro::Task<> AppController::retryUnsaved(PendingMeeting& meeting) {
+QCoro::Task<std::optional<QString>> AppController::retryUnsaved(PendingMeeting& meeting) {
     if (meeting.unsaved.isEmpty())
-        co_return;
+        co_return std::nullopt;
     const std::shared_ptr<TranscriptWriting> writer = meeting.writer;
+    std::optional<QString> refusal;
     try {
         auto append = writer->append(meeting.unsaved);
         co_await append;
-        qCInfo(lcApp, "Wrote %lld entries the transcript had refused", qint64(meeting.unsaved.size()));
-        meeting.unsaved.clear();
-        showWriteProblem(std::nullopt);
     } catch (const std::exception& error) {
-        qCWarning(lcApp, "The transcript still refuses %lld entries: %s", qint64(meeting.unsaved.size()),
-                  error.what());
+        refusal = QString::fromUtf8(error.what());
     }
+    if (refusal) {
+        qCWarning(lcApp, "The transcript still refuses %lld entries: %s",
+                  qint64(meeting.unsaved.size()), qUtf8Printable(*refusal));
+        co_return refusal;
+    }
+    qCInfo(lcApp, "Wrote %lld entries the transcript had refused", qint64(meeting.unsaved.size()));
+    meeting.unsaved.clear();
+    showWriteProblem(std::nullopt);
+    co_return std::nullopt;
 }
 
 QCoro::Task<> AppController::salvage(PendingMeeting& meeting) {
@@ -721,7 +727,12 @@ QCoro::Task<> AppController::stopCapture() {
 QCoro::Task<> AppController::finalizeMeeting(PendingMeeting meeting, Announce announce,
                                              const char* successLog, const char* errorLog) {
     auto retry = retryUnsaved(meeting);
-    co_await retry;
+    // Finished now, the transcript would go without the entries its folder still refuses (a
+    // full disk can take the header's rewrite but not them): it waits for the folder too.
+    if (const std::optional<QString> refusal = co_await retry; refusal && !shuttingDown_) {
+        parkUnfinished(std::move(meeting), announce, *refusal);
+        co_return;
+    }
     auto finalize = finalizeWriter(meeting.writer, errorLog);
     const std::optional<QString> failure = co_await finalize;
     if (failure && !shuttingDown_) {
@@ -799,7 +810,10 @@ QCoro::Task<> AppController::finishUnfinished(bool lastChance) {
     std::vector<Unfinished> parkedMeetings = std::exchange(unfinished_, {});
     for (Unfinished& parked : parkedMeetings) {
         auto retry = retryUnsaved(parked.meeting);
-        co_await retry;
+        if (const std::optional<QString> refusal = co_await retry; refusal && !lastChance) {
+            unfinished_.push_back(std::move(parked));
+            continue;
+        }
         auto finalize = finalizeWriter(parked.meeting.writer, "Writer finalize error on retry: %s");
         if (const std::optional<QString> failure = co_await finalize) {
             if (lastChance) {

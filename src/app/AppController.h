@@ -130,8 +130,9 @@ private:
     void showWriteProblem(const std::optional<QString>& error);
     // Hands what the session could not write to the meeting, which must keep it.
     void keepUnsaved(SessionCoordinator& coordinator);
-    // Offers the meeting's unsaved entries to its transcript once more.
-    QCoro::Task<> retryUnsaved(PendingMeeting& meeting);
+    // Offers the meeting's unsaved entries to its transcript once more; gives the reason it
+    // still refuses them, if it does.
+    QCoro::Task<std::optional<QString>> retryUnsaved(PendingMeeting& meeting);
     // Keeps the whole transcript in a recovery file when its own file could not take it all.
     QCoro::Task<> salvage(PendingMeeting& meeting);
     void wireMonitor(CaptionSourceMonitor& monitor, CaptionSource source);

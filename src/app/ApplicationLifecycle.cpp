@@ -58,16 +58,25 @@ void ApplicationLifecycle::reopen() {
 
 void ApplicationLifecycle::closeRequested() { windows_.closeAll(); }
 
-QCoro::Task<> ApplicationLifecycle::quit() {
-    if (quitting_)
+QCoro::Task<> ApplicationLifecycle::quit() { return finish(0); }
+
+QCoro::Task<> ApplicationLifecycle::restart(int status) { return finish(status); }
+
+QCoro::Task<> ApplicationLifecycle::finish(int status) {
+    if (quitting_) {
+        // A quit asked for while a restart finalises wins: the user wants it gone.
+        if (status == 0)
+            exitStatus_ = 0;
         co_return;
+    }
     quitting_ = true;
+    exitStatus_ = status;
     windows_.closeAll();
     if (controllerStarted_) {
         auto shutdown = controller_.shutdown();
         co_await shutdown;
     }
-    exit_(0);
+    exit_(exitStatus_);
 }
 
 } // namespace velmora

@@ -44,6 +44,8 @@ public:
     void closeRequested();
     // "Quit Velmora", a termination signal or the end of the session: finalise, then exit 0.
     QCoro::Task<> quit();
+    // As quit, but exits with `status` for the caller to start the application again.
+    QCoro::Task<> restart(int status);
 
     bool controllerStarted() const { return controllerStarted_; }
     bool isQuitting() const { return quitting_; }
@@ -54,6 +56,7 @@ signals:
 
 private:
     QCoro::Task<> startController();
+    QCoro::Task<> finish(int status);
 
     OnboardingProvider& onboarding_;
     AutostartManager& autostart_;
@@ -63,6 +66,7 @@ private:
     bool launchedAtLogin_;
     bool controllerStarted_ = false;
     bool quitting_ = false;
+    int exitStatus_ = 0;
 };
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "app/CompositionRoot.h"
 
+#include "app/AccessibilityLossRestart.h"
 #include "app/FixedOutputDirectory.h"
 #include "app/FormatSettingsManager.h"
 #include "app/MeetingLibrary.h"
@@ -68,6 +69,26 @@ MeetingNotesProvider& CompositionRoot::notes() { return *notes_; }
 FormatSettingsProvider& CompositionRoot::formatSettings() { return *formatSettings_; }
 
 AXPermissionChecker& CompositionRoot::permissionChecker() { return *permissionChecker_; }
+
+namespace {
+// Tells the process a restart starts how many quick restarts came before it.
+constexpr char quickRestartsVariable[] = "VELMORA_QUICK_RESTARTS";
+} // namespace
+
+std::unique_ptr<AccessibilityLossRestart>
+CompositionRoot::restartOnAccessibilityLoss(std::function<void()> restart) {
+    const int before = qEnvironmentVariableIntValue(quickRestartsVariable);
+    qunsetenv(quickRestartsVariable);
+    auto watch = std::make_unique<AccessibilityLossRestart>(
+        platform_.accessibility, platform_.accessibilityQueue, *scheduler_, *controller_,
+        [restart = std::move(restart)](int quickRestarts) {
+            qputenv(quickRestartsVariable, QByteArray::number(quickRestarts));
+            restart();
+        },
+        before);
+    watch->start();
+    return watch;
+}
 
 void CompositionRoot::openSearchIndex() {
     searchIndex_ = std::make_unique<MeetingSearchIndex>(

@@ -6,12 +6,14 @@
 
 #include <QSettings>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace velmora {
 
 class AXPermissionChecker;
+class AccessibilityLossRestart;
 class BrowserProcessCache;
 class Clock;
 class FormatSettingsProvider;
@@ -56,6 +58,9 @@ public:
     NotificationCenterProviding& notificationCenter() { return platform_.notificationCenter; }
     FormatSettingsProvider& formatSettings();
     AXPermissionChecker& permissionChecker();
+    // Watches for the accessibility connection to be lost for good and then, once nothing is
+    // recording, calls `restart` (which ends the run to start the process again).
+    std::unique_ptr<AccessibilityLossRestart> restartOnAccessibilityLoss(std::function<void()> restart);
     // The window's search; follows the index when the output folder changes.
     SearchSession& searchSession() { return *searchSession_; }
 

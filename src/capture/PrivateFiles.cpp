@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -56,9 +57,20 @@ bool open(QSaveFile& file) {
     return existed || file.setPermissions(fileMode);
 }
 
+bool writeAll(QFileDevice& file, const QByteArray& bytes) {
+    // A short write leaves Qt without a reason; trying the rest once more either writes it or
+    // fails with the reason. The same holds for a flush that wrote only part of the buffer.
+    qint64 written = file.write(bytes);
+    if (written >= 0 && written < bytes.size()) {
+        const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
+        written += std::max<qint64>(more, 0);
+    }
+    return written == bytes.size() && (file.flush() || file.flush());
+}
+
 void write(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!open(file) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!open(file) || !writeAll(file, bytes) || !file.commit())
         throw FileError(QStringLiteral("%1: %2").arg(native(path), file.errorString()));
 }
 

@@ -28,6 +28,10 @@ bool open(QSaveFile& file);
 // Replaces the file at `path` with `bytes` atomically (see open()). Throws FileError.
 void write(const QString& path, const QByteArray& bytes);
 
+// Writes all of `bytes` to `file` and flushes it. False with the system's reason in the
+// file's error string (a full disk, say) when it cannot.
+bool writeAll(QFileDevice& file, const QByteArray& bytes);
+
 // Gives a file Velmora has just created (a temporary file before its rename) `fileMode`.
 bool restrict(QFileDevice& file);
 

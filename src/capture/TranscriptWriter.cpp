@@ -38,7 +38,7 @@ CreatedFile createUniqueFile(const QString& directory, const QString& name, cons
         throw FileError(QStringLiteral("Cannot create a file in %1: %2")
                             .arg(QDir::toNativeSeparators(directory), temporary.errorString()));
     }
-    if (temporary.write(content) != content.size() || !temporary.flush()) {
+    if (!PrivateFiles::writeAll(temporary, content)) {
         throw FileError(QStringLiteral("Cannot write %1: %2")
                             .arg(QDir::toNativeSeparators(temporary.fileName()),
                                  temporary.errorString()));
@@ -259,7 +259,7 @@ void TranscriptWriter::writeBatch(const QByteArray& bytes) {
     }
     QFile& handle = *file_.fileHandle;
     const qint64 sizeBefore = handle.size();
-    if (handle.write(bytes) == bytes.size() && handle.flush())
+    if (PrivateFiles::writeAll(handle, bytes))
         return;
     const QString message = QStringLiteral("Cannot write %1: %2")
                                 .arg(QDir::toNativeSeparators(path), handle.errorString());
@@ -344,7 +344,8 @@ void TranscriptWriter::finalizeOnQueue(const QDateTime& now) {
         if (finalized != content) {
             QSaveFile output(path);
             const QByteArray bytes = finalized.toUtf8();
-            if (!PrivateFiles::open(output) || output.write(bytes) != bytes.size() || !output.commit())
+            if (!PrivateFiles::open(output) || !PrivateFiles::writeAll(output, bytes) ||
+                !output.commit())
                 fail(output.errorString());
         }
         lock_.reset(); // the file is complete: recovery has nothing to do with it

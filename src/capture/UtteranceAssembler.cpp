@@ -17,15 +17,23 @@ qsizetype sharedEnding(const QString& text, const QString& previous) {
            previous[previous.size() - 1 - shared] == text[text.size() - 1 - shared])
         ++shared;
     auto wordStart = [](const QString& s, qsizetype at) { return at == 0 || s[at - 1].isSpace(); };
-    while (shared > 0 && !(wordStart(previous, previous.size() - shared) && wordStart(text, text.size() - shared)))
+    while (shared > 0 && !(wordStart(previous, previous.size() - shared) &&
+                           wordStart(text, text.size() - shared)))
         --shared;
     return shared;
 }
 
 // Where the words of the line `previous` end in `newText`, the line it became.
 qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
-    return newText.startsWith(previous) ? previous.size()
-                                        : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    qsizetype cut =
+        newText.startsWith(previous)
+            ? previous.size()
+            : TranscriptAssembler::correspondingPosition(previous, newText, previous.size());
+    // What the line's last word gained ("Okay" → "Okay,") is still that word.
+    while (cut > 0 && cut < newText.size() && !newText[cut].isSpace() &&
+           !newText[cut - 1].isSpace())
+        ++cut;
+    return cut;
 }
 
 // Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
@@ -35,7 +43,8 @@ bool continuesWith(const QString& open, const QString& rest) {
     if (openWords.wordCount() >= 2)
         return TranscriptAssembler::sameLine(open, rest);
     const ComparableText restWords(rest);
-    return openWords.wordCount() == 1 && restWords.wordCount() > 0 && openWords.sameWord(0, restWords, 0);
+    return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
+           openWords.sameWord(0, restWords, 0);
 }
 
 constexpr qsizetype maxFirstGuessWords = 3;
@@ -49,7 +58,8 @@ qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, 
         qsizetype diagonal = 0;
         for (qsizetype j = 0; j < m; ++j) {
             const qsizetype up = row[std::size_t(j + 1)];
-            row[std::size_t(j + 1)] = older.sameWord(i, newer, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
+            row[std::size_t(j + 1)] =
+                older.sameWord(i, newer, j) ? diagonal + 1 : std::max(up, row[std::size_t(j)]);
             diagonal = up;
         }
     }
@@ -72,7 +82,8 @@ bool movedTowardsStart(const ComparableText& older, const ComparableText& newer)
 constexpr qsizetype minMergedEnding = 12;
 } // namespace
 
-void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<CaptionEntry>& completed) {
+void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
+                                  QList<CaptionEntry>& completed) {
     for (const CaptionChange& change : changes) {
         const CaptionEntry& entry = change.entry;
         if (!currentSpeaker_) {
@@ -127,14 +138,16 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes, QList<Cap
 }
 
 bool UtteranceAssembler::continuesMergedLine(const CaptionChange& change) {
-    const std::optional<MergedPart> part = mergedPart(currentText_.text(), *change.previousText, change.entry.text);
+    const std::optional<MergedPart> part =
+        mergedPart(currentText_.text(), *change.previousText, change.entry.text);
     if (!part)
         return false;
     currentText_.replaceEnd(part->count, part->tail);
     return true;
 }
 
-bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change, QList<CaptionEntry>& completed) {
+bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
+                                         QList<CaptionEntry>& completed) {
     // An earlier line of the speaker now goes on with the open utterance's line: the client
     // merged the two. The earlier utterance keeps its part; the open one continues with the rest.
     const QString& previous = *change.previousText;
@@ -162,7 +175,8 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     // now says more: the recogniser revised its first guess (a misheard first word), it did not
     // start a new sentence in the same place.
     const QString& previous = *change.previousText;
-    if (change.entry.speaker != *currentSpeaker_ || !change.newest || currentText_.text() != previous)
+    if (change.entry.speaker != *currentSpeaker_ || !change.newest ||
+        currentText_.text() != previous)
         return false;
     const QStringView trimmed = QStringView(previous).trimmed();
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
@@ -203,22 +217,25 @@ void UtteranceAssembler::addLine(const CaptionEntry& entry, QList<CaptionEntry>&
 // An utterance that ends with only the last part of the line `previous`, the rest belonging to an
 // earlier utterance (two lines merged into one): how its ending changes when the line becomes
 // `newText`.
-std::optional<UtteranceAssembler::MergedPart> UtteranceAssembler::mergedPart(const QString& text, const QString& previous,
-                                                                             const QString& newText) {
+std::optional<UtteranceAssembler::MergedPart>
+UtteranceAssembler::mergedPart(const QString& text, const QString& previous,
+                               const QString& newText) {
     const qsizetype shared = sharedEnding(text, previous);
     const qsizetype head = previous.size() - shared;
     if (head <= 0 || (shared < minMergedEnding && shared < text.size()) ||
         ComparableText(QStringView(previous).right(shared)).wordCount() < 2)
         return std::nullopt;
-    const qsizetype from = newText.startsWith(QStringView(previous).left(head))
-                               ? head
-                               : TranscriptAssembler::correspondingPosition(previous, newText, head);
+    const qsizetype from =
+        newText.startsWith(QStringView(previous).left(head))
+            ? head
+            : TranscriptAssembler::correspondingPosition(previous, newText, head);
     if (from >= newText.size())
         return std::nullopt;
     return MergedPart{shared, newText.mid(from)};
 }
 
-void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<CaptionEntry>& completed) {
+void UtteranceAssembler::correctCompleted(const CaptionChange& change,
+                                          QList<CaptionEntry>& completed) {
     const CaptionEntry& entry = change.entry;
     const QString& previous = *change.previousText;
     // The speaker's latest completed utterance that ends with the old line (or with its last
@@ -229,8 +246,8 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
             continue;
         if (target < 0)
             target = k;
-        if (!previous.isEmpty() &&
-            (completed[k].text.endsWith(previous) || mergedPart(completed[k].text, previous, entry.text))) {
+        if (!previous.isEmpty() && (completed[k].text.endsWith(previous) ||
+                                    mergedPart(completed[k].text, previous, entry.text))) {
             target = k;
             break;
         }
@@ -244,7 +261,8 @@ void UtteranceAssembler::correctCompleted(const CaptionChange& change, QList<Cap
         newText = newText.left(cut).trimmed();
     QString& text = completed[target].text;
     const bool endsWithPrevious = text.endsWith(previous);
-    if (std::optional<MergedPart> part = endsWithPrevious ? std::nullopt : mergedPart(text, previous, newText))
+    if (std::optional<MergedPart> part =
+            endsWithPrevious ? std::nullopt : mergedPart(text, previous, newText))
         text = text.left(text.size() - part->count) + part->tail;
     else if (!endsWithPrevious && takesMergedPart(text, newText.mid(cut)))
         return;
@@ -267,7 +285,8 @@ bool UtteranceAssembler::takesMergedPart(QString& text, const QString& added) {
     return true;
 }
 
-bool UtteranceAssembler::handsOnToNext(const QString& added, qsizetype target, QList<CaptionEntry>& completed) {
+bool UtteranceAssembler::handsOnToNext(const QString& added, qsizetype target,
+                                       QList<CaptionEntry>& completed) {
     // The line of a completed utterance now goes on with the line of the speaker's next one,
     // closed meanwhile: the client merged the two. The next one takes what was added.
     const QString rest = added.trimmed();

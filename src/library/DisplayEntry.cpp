@@ -21,7 +21,9 @@ const QRegularExpression& plainHeader() {
     return pattern;
 }
 
-bool isSpaceOrTab(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isSpaceOrTab(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 QStringView trimSpacesAndTabs(QStringView line) {
     qsizetype begin = 0;
@@ -36,9 +38,9 @@ QStringView trimSpacesAndTabs(QStringView line) {
 // Lines of the file header (Markdown title, rule, date lines) that may follow a heading in a
 // file edited by hand.
 bool isFileHeaderLine(QStringView line) {
-    static const QString prefixes[] = {QStringLiteral("#"),        QStringLiteral("---"),
-                                       QStringLiteral("**Date:"),  QStringLiteral("**Start:"),
-                                       QStringLiteral("**End:"),   QStringLiteral("**Duration:")};
+    static const QString prefixes[] = {QStringLiteral("#"),       QStringLiteral("---"),
+                                       QStringLiteral("**Date:"), QStringLiteral("**Start:"),
+                                       QStringLiteral("**End:"),  QStringLiteral("**Duration:")};
     for (const QString& prefix : prefixes)
         if (line.startsWith(prefix))
             return true;
@@ -46,7 +48,7 @@ bool isFileHeaderLine(QStringView line) {
 }
 
 class Builder {
-public:
+  public:
     void header(const DisplayEntry::Header& parsed) {
         emitPending();
         speaker_ = parsed.speaker;
@@ -69,7 +71,7 @@ public:
         return std::move(result_);
     }
 
-private:
+  private:
     void emitPending() {
         if (pending_.isEmpty())
             return;
@@ -105,7 +107,10 @@ std::optional<DisplayEntry::Header> DisplayEntry::parseHeader(QStringView line) 
 
 QList<DisplayEntry> DisplayEntry::fromMarkdown(QStringView text) {
     Builder builder;
-    for (const QStringView line : text.tokenize(QLatin1Char('\n'))) {
+    for (QStringView line : text.tokenize(QLatin1Char('\n'))) {
+        // A file saved with Windows line endings reads as it was written.
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         if (const auto parsed = parseHeader(line)) {
             builder.header(*parsed);
             // A plain-text line carries its entry's text after the header; a Markdown heading
@@ -135,10 +140,9 @@ DisplayEntry DisplayEntry::fromLive(const CaptionEntry& entry, qint64 id) {
 }
 
 qsizetype DisplayEntry::blockOfUtterance(const QList<DisplayEntry>& blocks, int utterance) {
-    const auto after = std::upper_bound(blocks.cbegin(), blocks.cend(), utterance,
-                                        [](int wanted, const DisplayEntry& block) {
-                                            return wanted < block.firstUtterance;
-                                        });
+    const auto after = std::upper_bound(
+        blocks.cbegin(), blocks.cend(), utterance,
+        [](int wanted, const DisplayEntry& block) { return wanted < block.firstUtterance; });
     if (blocks.isEmpty())
         return -1;
     return after == blocks.cbegin() ? 0 : (after - blocks.cbegin()) - 1;

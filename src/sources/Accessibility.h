@@ -27,6 +27,9 @@ public:
     virtual bool isProcessTrusted() = 0;
     // Asks for trust (the platform's prompt or switch); the outcome is read with isProcessTrusted.
     virtual void requestTrust() = 0;
+    // True once the connection to the accessibility service is gone for good: nothing can be
+    // read in this process any more, a new process would connect afresh.
+    virtual bool isConnectionLost() { return false; }
 
     // A dead process shows only as failing reads.
     virtual AXElement applicationElement(qint32 processIdentifier) = 0;

@@ -1,5 +1,7 @@
 #include "app/AppController.h"
 
+#include "app/AccessibilityLossRestart.h"
+
 #include "app/AppState.h"
 #include "app/MeetingLibrary.h"
 #include "capture/MarkdownFormatter.h"
@@ -695,6 +697,31 @@ TEST_F(AppControllerTest, ATranscriptThatCannotBeFinishedIsFinishedOnceItsFolder
     EXPECT_EQ(writers[0]->finalizeCalls, 1);
 }
 
+TEST_F(AppControllerTest, AFullDiskLeavesTheMeetingUnfinishedUntilItsRefusedEntriesAreWritten) {
+    initialize();
+    showZoomCaption("Ana", "one");
+    advance(5s);
+    writers[0]->diskFull = true;
+    showZoomCaption("Ben", "two");
+    advance(2s);
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(31s); // past the cooldown
+    EXPECT_EQ(writers[0]->finalizeCalls, 0) << "finished without the entries it refused";
+    EXPECT_TRUE(state.captureState().message().startsWith(
+        "Cannot finish the transcript: No space left on device."))
+        << state.captureState().message().toStdString();
+    EXPECT_TRUE(writers[0]->salvaged.isEmpty());
+
+    writers[0]->diskFull = false;
+    advance(5s);
+    EXPECT_EQ(texts(writers[0]->written), QStringList({"Ana: one", "Ben: two"}));
+    EXPECT_EQ(writers[0]->finalizeCalls, 1);
+    EXPECT_EQ(writers[0]->writtenWhenFinalized, 2);
+    EXPECT_TRUE(writers[0]->salvaged.isEmpty());
+    EXPECT_EQ(stateKind(), CaptureState::Kind::monitoring);
+}
+
 TEST_F(AppControllerTest, EntriesRefusedAtTheEndOfASessionAreWrittenWhenTheMeetingResumes) {
     initialize();
     showZoomCaption("Ana", "one");
@@ -833,3 +860,102 @@ TEST_F(AppControllerTest, ShutdownCancelsARunningSummary) {
     EXPECT_EQ(summaries->cancelled, 1);
     EXPECT_EQ(history.stored, QList<MeetingRecord>{record});
 }
+
+namespace {
+
+// The restart that brings reading back after the accessibility bus died, over the controller's
+// real capture lifecycle in virtual time.
+class AccessibilityLossRestartTest : public AppControllerTest {
+protected:
+    int restarts = 0;
+    int handedOn = -1;
+    int finalizedAtRestart = -1;
+    QStringList announcedAtRestart;
+    std::unique_ptr<AccessibilityLossRestart> restart = watch(0);
+
+    std::unique_ptr<AccessibilityLossRestart> watch(int quickRestartsBefore) {
+        auto made = std::make_unique<AccessibilityLossRestart>(
+            ax, axQueue, scheduler, *controller,
+            [this](int quickRestarts) {
+                ++restarts;
+                handedOn = quickRestarts;
+                finalizedAtRestart = writers.isEmpty() ? 0 : writers[0]->finalizeCalls;
+                announcedAtRestart = notifications.shown;
+            },
+            quickRestartsBefore);
+        made->start();
+        return made;
+    }
+};
+
+TEST_F(AccessibilityLossRestartTest, WaitsForTheInterruptedMeetingToBeSavedThenRestartsOnce) {
+    initialize();
+    showZoomCaption("Ana", "Hello everyone");
+    advance(5s);
+    ASSERT_EQ(stateKind(), CaptureState::Kind::capturing);
+    advance(40s);
+    EXPECT_EQ(restarts, 0); // nothing lost, nothing to do
+
+    ax.connectionLost = true;
+    advance(30s);
+    EXPECT_EQ(restarts, 0) << "restarted while recording";
+    hideZoomCaptions();
+    runUntilCooldown();
+    advance(25s);
+    EXPECT_EQ(restarts, 0) << "restarted during the cooldown";
+    advance(10s);
+    ASSERT_EQ(restarts, 1);
+    EXPECT_EQ(finalizedAtRestart, 1);
+    EXPECT_EQ(announcedAtRestart.size(), 1);
+    advance(2min);
+    EXPECT_EQ(restarts, 1);
+}
+
+TEST_F(AccessibilityLossRestartTest, NeverRestartsSoonAfterStartUpAndLaterAfterQuickRestarts) {
+    initialize();
+    ax.connectionLost = true;
+    advance(25s);
+    EXPECT_EQ(restarts, 0);
+    advance(AccessibilityLossRestart::checkInterval + 1s);
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(handedOn, 1) << "a short run counts as a quick restart";
+
+    // The process that restart started, on a bus that died again at once: it waits longer.
+    restart = watch(handedOn);
+    advance(55s);
+    EXPECT_EQ(restarts, 1);
+    advance(AccessibilityLossRestart::checkInterval + 1s);
+    EXPECT_EQ(restarts, 2);
+    EXPECT_EQ(handedOn, 2);
+    // Never longer than the cap.
+    restart = watch(20);
+    EXPECT_EQ(restart->uptimeGuard(), AccessibilityLossRestart::maximumUptimeGuard);
+    advance(AccessibilityLossRestart::maximumUptimeGuard - 10s);
+    EXPECT_EQ(restarts, 2);
+    advance(AccessibilityLossRestart::checkInterval + 10s);
+    EXPECT_EQ(restarts, 3);
+
+    // A process that ran long before its bus died starts counting afresh.
+    ax.connectionLost = false;
+    restart = watch(3);
+    advance(AccessibilityLossRestart::longRun);
+    ax.connectionLost = true;
+    advance(AccessibilityLossRestart::checkInterval);
+    EXPECT_EQ(restarts, 4);
+    EXPECT_EQ(handedOn, 0);
+}
+
+TEST_F(AccessibilityLossRestartTest, WaitsUntilTheDesktopSaysAccessibilityIsOnAgain) {
+    initialize();
+    advance(1min);
+    // The bus and the service answering for the switch went down together.
+    ax.connectionLost = true;
+    ax.trusted = false;
+    advance(1min);
+    EXPECT_EQ(restarts, 0);
+    ax.trusted = true;
+    advance(AppController::permissionCheckInterval + AccessibilityLossRestart::checkInterval);
+    EXPECT_EQ(restarts, 1);
+}
+
+} // namespace

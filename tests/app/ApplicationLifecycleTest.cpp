@@ -105,6 +105,25 @@ TEST_F(ApplicationLifecycleTest, QuitRequestsCloseWindowsButQuitFinalisesFirstTh
     EXPECT_EQ(log.last(), QStringLiteral("finalised"));
 }
 
+TEST_F(ApplicationLifecycleTest, ARestartFinalisesLikeQuitAndAQuitMeanwhileWins) {
+    onboarding.markOnboardingCompleted();
+    build(false);
+    awaitVoid(lifecycle->launch());
+    awaitVoid(lifecycle->restart(75));
+    EXPECT_EQ(exitStatus, std::optional<int>(75));
+    EXPECT_EQ(log.count(QStringLiteral("shutdown")), 1);
+
+    exitStatus.reset();
+    build(false);
+    awaitVoid(lifecycle->launch());
+    shutdownCalls.hold();
+    lifecycle->restart(75);
+    lifecycle->quit();
+    shutdownCalls.open();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(exitStatus, std::optional<int>(0));
+}
+
 TEST_F(ApplicationLifecycleTest, QuittingDuringTheFirstGuideExitsWithoutStartingAnything) {
     build(false);
     awaitVoid(lifecycle->launch());

@@ -621,4 +621,15 @@ TEST_F(SessionCoordinatorTest, WriterRefusingTheStartTimeFailsTheStartAndStopSti
     EXPECT_FALSE(other->isRunning());
 }
 
+// A line whose last word gains punctuation as it merges with the next one: what follows starts
+// at the next word, the mark stays with its word.
+TEST_F(SessionCoordinatorTest, PunctuationALineGainsWhileMergingStaysWithItsWord) {
+    start();
+    poll({{"A", "Right"}});
+    poll({{"A", "Right"}, {"A", "so we go"}});
+    poll({{"A", "Right, so we go"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: Right,", "A: so we go"}));
+}
+
 } // namespace

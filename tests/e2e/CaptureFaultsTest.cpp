@@ -1,6 +1,9 @@
 #include "HeadlessTest.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,6 +119,81 @@ TEST_F(CaptureFaultsTest, AFolderThatTurnsReadOnlyMidCaptureLosesNothingOnceWrit
                            "Cy Park: Said while locked"}));
     expectFinalized(transcript);
     EXPECT_TRUE(velmora->waitForLine(monitoringLine, 10000, beforeWritable));
+}
+
+// The output folder on a small file system of its own that the test fills up and frees again.
+class FullDisk {
+  public:
+    explicit FullDisk(const QString& folder) : folder_(QFile::encodeName(folder)) {
+        mounted_ = ::mount("tmpfs", folder_.constData(), "tmpfs", 0, "size=1m,mode=0700") == 0;
+    }
+    ~FullDisk() {
+        if (mounted_)
+            ::umount2(folder_.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    // Writes a filler file until the file system has no byte left.
+    bool fill() {
+        QFile filler(fillerPath());
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        while (filler.write("x", 1) == 1) {
+        }
+        return true;
+    }
+    bool free() { return QFile::remove(fillerPath()); }
+
+  private:
+    QString fillerPath() const { return QFile::decodeName(folder_) + QStringLiteral("/filler"); }
+    QByteArray folder_;
+    bool mounted_ = false;
+};
+
+TEST_F(CaptureFaultsTest, ADiskThatFillsUpMidCaptureLosesNothingOnceThereIsRoomAgain) {
+    velmora.reset();
+    FullDisk disk(output.path());
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small file system needs CAP_SYS_ADMIN: "
+                     << std::strerror(errno);
+    launch();
+    startMeeting(QStringLiteral("meet.show(); meet.say('Ana Lima', 'Room to write')"));
+    say(QStringLiteral("meet.say('Bo Chen', 'The disk fills up')"));
+    ASSERT_EQ(transcripts().size(), 1);
+    const QString transcript = transcripts().first();
+    ASSERT_TRUE(disk.fill());
+    const qsizetype beforeFull = velmora->lines().size();
+    // Longer than the room left in the transcript's last block, so that appending needs a new one.
+    const QString longTurn =
+        QStringLiteral("Said on a full disk") + QStringLiteral(" and said again").repeated(300);
+    say(QStringLiteral("meet.grow(1, ' right now')"));
+    say(QStringLiteral("meet.say('Cy Park', '%1')").arg(longTurn));
+
+    const qsizetype beforeEnd = velmora->lines().size();
+    browser.run(QStringLiteral("meet.hide()"));
+    EXPECT_TRUE(velmora->waitForLine(
+        QRegularExpression(
+            QStringLiteral("^error: Cannot write the transcript: .*: No space left on device")),
+        60000, beforeFull));
+    EXPECT_TRUE(velmora->waitForLine(
+        QRegularExpression(QStringLiteral("^error: Cannot finish the transcript")), 60000,
+        beforeEnd));
+    EXPECT_TRUE(velmora->isRunning());
+    EXPECT_TRUE(readFile(transcript).contains(QStringLiteral("**End:** --:--:--")));
+
+    const qsizetype beforeRoom = velmora->lines().size();
+    ASSERT_TRUE(disk.free());
+    const auto saved = savedMeet.match(expectLine(savedMeet, beforeRoom, 20000));
+    ASSERT_TRUE(saved.hasMatch());
+    EXPECT_EQ(saved.captured(1), transcript);
+    EXPECT_EQ(utterances(readFile(transcript)),
+              (QStringList{"Ana Lima: Room to write", "Bo Chen: The disk fills up right now",
+                           "Cy Park: " + longTurn}));
+    expectFinalized(transcript);
+    EXPECT_TRUE(velmora->waitForLine(monitoringLine, 10000, beforeRoom));
+    velmora.reset(); // before the file system goes
 }
 
 } // namespace

@@ -56,6 +56,7 @@ struct FakeWrite {
 class FakeAccessibility final : public Accessibility {
 public:
     bool trusted = true;
+    bool connectionLost = false;
     int trustRequests = 0;
     QList<RunningApplication> running;
     QList<FakeWrite> writes;
@@ -72,6 +73,10 @@ public:
 
     bool isProcessTrusted() override;
     void requestTrust() override;
+    bool isConnectionLost() override {
+        checkOnQueue("isConnectionLost");
+        return connectionLost;
+    }
     AXElement applicationElement(qint32 processIdentifier) override;
     AXReadResult copyAttributeValue(const AXElement& element, const QString& attribute) override;
     int setAttributeValue(const AXElement& element, const QString& attribute, bool value) override;

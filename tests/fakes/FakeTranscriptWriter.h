@@ -38,6 +38,8 @@ public:
     QCoro::Task<> append(QList<CaptionEntry> entries) override {
         if (refusesWrites)
             throw FileError(QStringLiteral("Read-only file system"));
+        if (diskFull)
+            throw FileError(QStringLiteral("No space left on device"));
         written += entries;
         co_return;
     }
@@ -70,6 +72,8 @@ public:
     bool failCreation = false;
     // Appends and finalisation fail like an unwritable folder while set.
     bool refusesWrites = false;
+    // Appends fail like a full disk while set; finalisation, a rewrite in place, still works.
+    bool diskFull = false;
     QList<CaptionEntry> salvaged;
     QStringList salvageDirectories;
     bool createsFile = false;

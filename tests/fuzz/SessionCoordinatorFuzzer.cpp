@@ -21,16 +21,18 @@ namespace {
 // No word's tail begins another word (the first letters appear nowhere else), so merging two
 // lines on an overlap never makes up a word: every word written is one that was shown.
 const QStringList vocabulary = {
-    QStringLiteral("qa"),    QStringLiteral("qalo"),  QStringLiteral("qalomi"), QStringLiteral("xe"),
-    QStringLiteral("xenu"),  QStringLiteral("xenuta"), QStringLiteral("zo"),    QStringLiteral("zoria"),
-    QStringLiteral("jum"),   QStringLiteral("jumble"), QStringLiteral("vire"),  QStringLiteral("kinto"),
-    QStringLiteral("kina"),  QStringLiteral("ve"),    QStringLiteral("jo"),     QStringLiteral("zalen")};
+    QStringLiteral("qa"),     QStringLiteral("qalo"),  QStringLiteral("qalomi"),
+    QStringLiteral("xe"),     QStringLiteral("xenu"),  QStringLiteral("xenuta"),
+    QStringLiteral("zo"),     QStringLiteral("zoria"), QStringLiteral("jum"),
+    QStringLiteral("jumble"), QStringLiteral("vire"),  QStringLiteral("kinto"),
+    QStringLiteral("kina"),   QStringLiteral("ve"),    QStringLiteral("jo"),
+    QStringLiteral("zalen")};
 const QStringList speakers = {QStringLiteral("Ana"), QStringLiteral("Bo"), QStringLiteral("Cy")};
-const QStringList endings = {QString(), QString(), QString(), QStringLiteral("."),
-                             QStringLiteral(","), QStringLiteral("?")};
+const QStringList endings = {QString(),           QString(),           QString(),
+                             QStringLiteral("."), QStringLiteral(","), QStringLiteral("?")};
 
 class FixedClock final : public Clock {
-public:
+  public:
     QDateTime now() const override { return time; }
     QDateTime time = QDateTime(QDate(2026, 3, 14), QTime(9, 30), QTimeZone::utc());
 };
@@ -53,19 +55,37 @@ struct ScreenLine {
 };
 
 class Screen {
-public:
+  public:
     explicit Screen(fuzz::ByteReader& input) : input_(input) {}
 
     // Changes the screen as a caption panel might between two polls.
     void change() {
         switch (input_.below(9)) {
-        case 0: case 1: case 2: grow(); break;
-        case 3: addLine(); break;
-        case 4: correct(); break;
-        case 5: if (!lines_.isEmpty()) lines_.removeFirst(); break; // scrolled away
-        case 6: restyle(); break;
-        case 7: if (!lines_.isEmpty()) lines_.removeAt(input_.below(unsigned(lines_.size()))); break;
-        case 8: scrollWords(); break;
+        case 0:
+        case 1:
+        case 2:
+            grow();
+            break;
+        case 3:
+            addLine();
+            break;
+        case 4:
+            correct();
+            break;
+        case 5:
+            if (!lines_.isEmpty())
+                lines_.removeFirst();
+            break; // scrolled away
+        case 6:
+            restyle();
+            break;
+        case 7:
+            if (!lines_.isEmpty())
+                lines_.removeAt(input_.below(unsigned(lines_.size())));
+            break;
+        case 8:
+            scrollWords();
+            break;
         }
         while (lines_.size() > 5)
             lines_.removeFirst();
@@ -83,7 +103,7 @@ public:
         return snapshot;
     }
 
-private:
+  private:
     QString word() {
         QString word = vocabulary[qsizetype(input_.below(unsigned(vocabulary.size())))];
         if (input_.below(4) == 0)
@@ -175,7 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qsizetype liveWritten = 0;
     QList<CaptionEntry> livePending;
     coordinator->setOnTranscript([&](qsizetype written, const QList<CaptionEntry>& pending) {
-        require(written == writer->written().size(), "the live transcript miscounts the written part");
+        require(written == writer->written().size(),
+                "the live transcript miscounts the written part");
         liveWritten = written;
         livePending = pending;
         requireShown(pending, shown);
@@ -183,6 +204,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The reader and writer never suspend, so each poll is absorbed inside poll().
     auto session = coordinator->start();
     Screen screen(input);
+    // VELMORA_FUZZ_TRACE=1 prints what each poll showed, to follow a finding.
+    static const bool trace = qEnvironmentVariableIsSet("VELMORA_FUZZ_TRACE");
     for (int poll = 0; poll < 200 && !input.atEnd(); ++poll) {
         clock.time = clock.time.addMSecs(1000);
         if (input.below(6) == 0) {
@@ -191,6 +214,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         screen.change();
         const CaptionSnapshot snapshot = screen.snapshot(clock.now());
+        for (const CaptionEntry& line : snapshot) {
+            if (trace)
+                std::fprintf(stderr, "poll %d  %s: %s\n", poll, qUtf8Printable(line.speaker),
+                             qUtf8Printable(line.text));
+        }
         shown.add(snapshot);
         reader->poll(snapshot);
     }
@@ -199,7 +227,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(!coordinator->isRunning(), "the coordinator still runs after its reader ended");
     requireShown(writer->written(), shown);
     const QList<CaptionEntry> saved = writer->written();
-    require(liveWritten + livePending.size() == saved.size() && saved.mid(liveWritten) == livePending,
+    require(liveWritten + livePending.size() == saved.size() &&
+                saved.mid(liveWritten) == livePending,
             "the saved transcript differs from the last live one");
     return 0;
 }

@@ -42,11 +42,11 @@ const QList<CaptionEntry> meeting{
 
 // Changes the process's time zone for one test.
 class TimeZoneGuard {
-public:
+  public:
     explicit TimeZoneGuard(const char* zone) : old_(qgetenv("TZ")) { set(zone); }
     ~TimeZoneGuard() { set(old_.isEmpty() ? nullptr : old_.constData()); }
 
-private:
+  private:
     static void set(const char* zone) {
         if (zone)
             qputenv("TZ", zone);
@@ -63,8 +63,10 @@ TEST(DisplayEntryTest, MarkdownFileJoinsContinuationParagraphsUnderOneHeading) {
     const auto entries = DisplayEntry::fromMarkdown(writtenFile(MarkdownFormatter(), meeting));
     // The bold heading's speaker is the shortest name before ":**", colon included.
     const QList<DisplayEntry> expected{
-        {0, QStringLiteral("Alice"), QStringLiteral("10:00:01"), QStringLiteral("Hello there How are you")},
-        {1, QStringLiteral("Dr: Who"), QStringLiteral("10:00:09"), QStringLiteral("Fine: thanks"), 2},
+        {0, QStringLiteral("Alice"), QStringLiteral("10:00:01"),
+         QStringLiteral("Hello there How are you")},
+        {1, QStringLiteral("Dr: Who"), QStringLiteral("10:00:09"), QStringLiteral("Fine: thanks"),
+         2},
     };
     EXPECT_EQ(entries, expected);
 }
@@ -75,21 +77,30 @@ TEST(DisplayEntryTest, PlainTextFileShowsEveryLineWithItsText) {
     const QList<DisplayEntry> expected{
         {0, QStringLiteral("Alice"), QStringLiteral("10:00:01"), QStringLiteral("Hello there")},
         {1, QStringLiteral("Alice"), QStringLiteral("10:00:04"), QStringLiteral("How are you"), 1},
-        {2, QStringLiteral("Dr"), QStringLiteral("10:00:09"), QStringLiteral("Who: Fine: thanks"), 2},
+        {2, QStringLiteral("Dr"), QStringLiteral("10:00:09"), QStringLiteral("Who: Fine: thanks"),
+         2},
     };
     EXPECT_EQ(entries, expected);
 }
 
+TEST(DisplayEntryTest, FilesWithWindowsLineEndingsReadAsWritten) {
+    for (const QString& file :
+         {writtenFile(MarkdownFormatter(), meeting), writtenFile(PlainTextFormatter(), meeting)}) {
+        QString crlf = file;
+        crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        EXPECT_EQ(DisplayEntry::fromMarkdown(crlf), DisplayEntry::fromMarkdown(file));
+    }
+}
+
 TEST(DisplayEntryTest, SkipsTextBeforeFirstHeadingEmptyHeadingsAndHeaderLines) {
-    const QString text = QStringLiteral(
-        "stray line\n"
-        "**[09:00:00] Nobody:**\n\n"
-        "**[09:00:02] Bea:**\n"
-        "  \t first \t\n"
-        "---\n"
-        "# not a title\n"
-        "**Duration:** 00:01:00\n"
-        "second\r\n");
+    const QString text = QStringLiteral("stray line\n"
+                                        "**[09:00:00] Nobody:**\n\n"
+                                        "**[09:00:02] Bea:**\n"
+                                        "  \t first \t\n"
+                                        "---\n"
+                                        "# not a title\n"
+                                        "**Duration:** 00:01:00\n"
+                                        "second\r\n");
     const auto entries = DisplayEntry::fromMarkdown(text);
     ASSERT_EQ(entries.size(), 1);
     // A Windows line end's carriage return is trimmed with the paragraph.
@@ -101,7 +112,8 @@ TEST(DisplayEntryTest, SkipsTextBeforeFirstHeadingEmptyHeadingsAndHeaderLines) {
 // window must find the block that shows it, in both formats.
 TEST(DisplayEntryTest, UtterancesCountedAsTheSearchIndexCountsThemLeadToTheirBlocks) {
     QList<CaptionEntry> said = meeting;
-    said.append({local(2026, 3, 2, 10, 0, 12), QStringLiteral("Dr: Who"), QStringLiteral("Next point")});
+    said.append(
+        {local(2026, 3, 2, 10, 0, 12), QStringLiteral("Dr: Who"), QStringLiteral("Next point")});
     said.append({local(2026, 3, 2, 10, 0, 15), QStringLiteral("Alice"), QStringLiteral("Agreed")});
     const MarkdownFormatter markdown;
     const PlainTextFormatter plain;
@@ -114,7 +126,8 @@ TEST(DisplayEntryTest, UtterancesCountedAsTheSearchIndexCountsThemLeadToTheirBlo
         for (const IndexedEntry& utterance : indexed) {
             const qsizetype block = DisplayEntry::blockOfUtterance(blocks, utterance.ordinal);
             ASSERT_GE(block, 0);
-            EXPECT_TRUE(blocks[block].text.contains(utterance.text)) << utterance.text.toStdString();
+            EXPECT_TRUE(blocks[block].text.contains(utterance.text))
+                << utterance.text.toStdString();
             EXPECT_TRUE(utterance.speaker.startsWith(blocks[block].speaker));
         }
     }
@@ -123,7 +136,8 @@ TEST(DisplayEntryTest, UtterancesCountedAsTheSearchIndexCountsThemLeadToTheirBlo
 
 TEST(DisplayEntryTest, HeaderIsFoundAnywhereInTheLineAndNeedsTheFullTime) {
     EXPECT_EQ(DisplayEntry::parseHeader(u"> **[01:02:03]   Ann B:** x"),
-              (DisplayEntry::Header{QStringLiteral("Ann B"), QStringLiteral("01:02:03"), QStringLiteral(" x")}));
+              (DisplayEntry::Header{QStringLiteral("Ann B"), QStringLiteral("01:02:03"),
+                                    QStringLiteral(" x")}));
     EXPECT_FALSE(DisplayEntry::parseHeader(u"[1:02:03] Ann: hi"));
     EXPECT_FALSE(DisplayEntry::parseHeader(u"[01:02:03]Ann: hi"));
     EXPECT_FALSE(DisplayEntry::parseHeader(u"no header here"));
@@ -196,7 +210,8 @@ TEST(MeetingFormattersTest, MeetingsStoredInUtcShowInTheLocalZone) {
     // 03:30 UTC on 1 Feb is 22:30 on 31 Jan in New York.
     const QDateTime meetingUtc(QDate(2026, 2, 1), QTime(3, 30), QTimeZone::utc());
     const QDateTime nowUtc(QDate(2026, 2, 1), QTime(14, 0), QTimeZone::utc());
-    EXPECT_EQ(MeetingFormatters::formatDate(meetingUtc, nowUtc), QStringLiteral("Yesterday, 22:30"));
+    EXPECT_EQ(MeetingFormatters::formatDate(meetingUtc, nowUtc),
+              QStringLiteral("Yesterday, 22:30"));
     EXPECT_EQ(MeetingFormatters::dayKey(meetingUtc), QStringLiteral("2026-01-31"));
 }
 

@@ -36,6 +36,10 @@ void AtspiAccessibility::requestTrust() {
     tree_->thread().call([] { A11yStatus::setEnabled(true); });
 }
 
+bool AtspiAccessibility::isConnectionLost() {
+    return tree_->thread().call([this] { return tree_->connectionLost(); });
+}
+
 AXElement AtspiAccessibility::applicationElement(qint32 processIdentifier) {
     return tree_->thread().call([&] { return tree_->application(processIdentifier); });
 }

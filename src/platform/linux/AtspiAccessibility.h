@@ -23,6 +23,7 @@ public:
 
     bool isProcessTrusted() override;
     void requestTrust() override;
+    bool isConnectionLost() override;
     AXElement applicationElement(qint32 processIdentifier) override;
     AXReadResult copyAttributeValue(const AXElement& element, const QString& attribute) override;
     int setAttributeValue(const AXElement& element, const QString& attribute, bool value) override;

@@ -142,11 +142,14 @@ AtspiTree::AtspiTree() : memo_(std::make_unique<JobMemo>()) {
     thread_.setAfterJob([this] { endJob(); });
 }
 
-AtspiTree::~AtspiTree() = default;
+AtspiTree::~AtspiTree() {
+    if (bus_)
+        dbus_connection_unref(bus_);
+}
 
 bool AtspiTree::start() {
     if (started_)
-        return true;
+        return !connectionLost();
     if (lastStartAttempt_.isValid() && lastStartAttempt_.elapsed() < startRetryMilliseconds)
         return false;
     lastStartAttempt_.start();
@@ -155,12 +158,28 @@ bool AtspiTree::start() {
         return false;
     }
     atspi_init();
+    // Null when the bus the launcher named does not answer: libatspi will not try again in this
+    // process, so that counts as a lost connection too.
+    bus_ = atspi_get_a11y_bus();
+    if (bus_)
+        dbus_connection_ref(bus_);
     // Chromium sends events only while someone listens; name changes keep the web search's
     // memory of names current.
     nameListener_ = atspi_event_listener_new(&AtspiTree::onNameChanged, this, nullptr);
     atspi_event_listener_register(nameListener_, "object:property-change:accessible-name", nullptr);
     started_ = true;
     return true;
+}
+
+bool AtspiTree::connected() const { return bus_ && dbus_connection_get_is_connected(bus_); }
+
+bool AtspiTree::connectionLost() {
+    if (started_ && !lost_ && !connected()) {
+        lost_ = true;
+        qCWarning(lcAtspi, "Lost the accessibility bus; nothing more can be read until Velmora "
+                           "connects to a new one");
+    }
+    return lost_;
 }
 
 void AtspiTree::onNameChanged(AtspiEvent* event, void* self) {
@@ -288,7 +307,9 @@ AtspiAccessible* AtspiTree::applicationObject(qint32 processIdentifier) {
 
 AtspiAccessible* AtspiTree::resolve(const AXElement& element) {
     const auto* node = element.as<AtspiNode>();
-    if (!node)
+    // Nothing is asked over a lost connection: libatspi would try to reconnect behind our
+    // back, and fails hard when no bus answers.
+    if (!node || connectionLost())
         return nullptr;
     if (node->object)
         return node->object;

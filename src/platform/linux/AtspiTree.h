@@ -35,8 +35,11 @@ public:
 
     AccessibilityThread& thread() { return thread_; }
 
-    // False while no accessibility bus can be reached (nothing then answers).
+    // False while no accessibility bus can be reached (nothing then answers), and for good once
+    // the bus it connected to went away: libatspi cannot connect a second time in one process.
     bool start();
+    // Whether the bus this process connected to is gone (logged once when noticed).
+    bool connectionLost();
 
     AXElement element(AtspiAccessible* object);
     AXElement application(qint32 processIdentifier);
@@ -79,7 +82,13 @@ private:
     static bool isQtObject(AtspiAccessible* object);
     static void onNameChanged(AtspiEvent* event, void* self);
 
+    bool connected() const;
+
     bool started_ = false;
+    bool lost_ = false;
+    // Our own handle on the connection libatspi was started on: libatspi quietly opens a new
+    // one in place of a dead one, without what makes it usable, so its own handle cannot tell.
+    DBusConnection* bus_ = nullptr;
     QElapsedTimer lastStartAttempt_;
     QHash<AtspiAccessible*, std::weak_ptr<AtspiNode>> nodes_;
     QHash<qint32, std::weak_ptr<AtspiNode>> applications_;

@@ -1,5 +1,6 @@
 #include "platform/linux/HeadlessCommand.h"
 
+#include "app/AccessibilityLossRestart.h"
 #include "app/CompositionRoot.h"
 #include "capture/CaptionSource.h"
 #include "capture/FileError.h"
@@ -80,7 +81,11 @@ int HeadlessCommand::run(const QStringList& arguments) {
                                             record.transcriptPath.value_or(QStringLiteral("-")))
                                        .arg(record.duration, 0, 'f', 1));
                      });
-    TerminationSignals::onTermination(&controller, [&controller] { shutdownAndQuit(controller); });
+    bool restarting = false;
+    TerminationSignals::onTermination(&controller, [&controller, &restarting] {
+        restarting = false; // a termination asked for meanwhile wins
+        shutdownAndQuit(controller);
+    });
 
     auto start = controller.initialize();
     QCoro::waitFor(start);
@@ -98,7 +103,12 @@ int HeadlessCommand::run(const QStringList& arguments) {
     printLine(describe(state.captureState(), controller));
     QObject::connect(&state, &AppState::captureStateChanged, &state,
                      [&state, &controller] { printLine(describe(state.captureState(), controller)); });
-    return QCoreApplication::exec();
+    const auto restart = root.restartOnAccessibilityLoss([&controller, &restarting] {
+        restarting = true;
+        shutdownAndQuit(controller);
+    });
+    const int status = QCoreApplication::exec();
+    return restarting ? AccessibilityLossRestart::restartExitCode : status;
 }
 
 std::optional<QString> HeadlessCommand::prepareOutputDirectory(const QString& path) {

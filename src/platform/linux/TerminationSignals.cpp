@@ -20,7 +20,8 @@ void onTerminationSignal(int) {
 } // namespace
 
 void onTermination(QObject* context, std::function<void()> handler) {
-    ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe);
+    // Not handed on to a program this process turns into (a restart in place).
+    ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe);
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context,
                      [notifier, handler = std::move(handler)] {

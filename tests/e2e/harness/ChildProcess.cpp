@@ -28,6 +28,7 @@ void ChildProcess::start(const QString& program, const QStringList& arguments,
                                      .arg(program, process_.errorString())
                                      .toStdString());
     pid_ = process_.processId();
+    ended_ = false;
 }
 
 QString ChildProcess::readLine(int timeoutMs) {

@@ -51,6 +51,12 @@ PrivateDesktop::PrivateDesktop() {
 
     if (!QFile::exists(busLauncher))
         throw std::runtime_error("at-spi-bus-launcher is missing; scripts/setup installs at-spi2-core");
+    startAccessibilityBus();
+}
+
+void PrivateDesktop::killAccessibilityBus() { accessibilityBus_.kill(); }
+
+void PrivateDesktop::startAccessibilityBus() {
     accessibilityBus_.start(busLauncher, {QStringLiteral("--launch-immediately")}, environment_);
     waitForAccessibilityBus();
 }

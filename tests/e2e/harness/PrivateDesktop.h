@@ -20,6 +20,12 @@ public:
     QProcessEnvironment environment() const { return environment_; }
     QString home() const { return home_.path(); }
 
+    // Kills the accessibility bus (launcher, bus daemon and registry) as a crash would.
+    void killAccessibilityBus();
+    // A new accessibility bus, as a session brings back after a crash. Programs connected to
+    // the old one stay there.
+    void startAccessibilityBus();
+
 private:
     void waitForAccessibilityBus();
 
