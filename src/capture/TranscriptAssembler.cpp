@@ -124,7 +124,11 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     WordAlignment result;
     if (n == 0 || m == 0)
         return result;
-    constexpr int matchScore = 2, mismatchScore = -1, gapScore = -2;
+    // Scores 2, -1 and -2, scaled so that of two alignments that score the same the one with
+    // more matched words wins ("a b c" against "x a c": "b" dropped and "x" added, not two
+    // words replaced).
+    constexpr int tieBreak = 2 * alignedWords;
+    constexpr int matchScore = 2 * tieBreak + 1, mismatchScore = -tieBreak, gapScore = -2 * tieBreak;
     std::vector<int> score(std::size_t((n + 1) * (m + 1)), 0);
     auto at = [&](qsizetype i, qsizetype j) -> int& { return score[std::size_t(i * (m + 1) + j)]; };
     auto same = [&](qsizetype i, qsizetype j) { return older.sameWord(first + i, newer, j); };

@@ -290,6 +290,15 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     EXPECT_FALSE(scrolledOn(revised, "completely different words by now"));
 }
 
+// A word dropped by a revision lets the word before the line come back into view: it is not
+// written twice.
+TEST(TranscriptAssemblerTest, WordBroughtBackIntoViewByARevisionIsNotRepeated) {
+    const QString previous = "on coverage actually you. You security at to I specification do";
+    EXPECT_EQ(TranscriptAssembler::splice("draft over growth " + previous, previous,
+                                          "growth on actually you. You security at to I specification do"),
+              "draft over growth on actually you. You security at to I specification do");
+}
+
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
 // form and its index stay right for the merges that follow.
 TEST(TranscriptAssemblerTest, AccumulatedTextReplacesItsEndAndStillMergesByTheRules) {
