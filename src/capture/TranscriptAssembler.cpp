@@ -178,6 +178,16 @@ std::optional<WordAlignment> scrolledFar(const ComparableText& older, const Comp
     return alignment;
 }
 
+// Whether `newer`, which starts at character `at` of `older`, is `older` without its first word
+// rather than scrolled on by it: it starts at the second word, that word lost the capital of a
+// sentence start, and the line did not grow (a line scrolls only when words are added at its end).
+bool droppedFirstWord(const QString& olderText, const ComparableText& older, const QString& newerText,
+                      const ComparableText& newer, qsizetype at) {
+    return older.wordCount() > 1 && older.rawPosition(at) == older.wordRawPosition(1) &&
+           olderText[older.rawPosition(0)].isUpper() && !newerText[newer.rawPosition(0)].isUpper() &&
+           older.rawPosition(at) + newerText.size() <= olderText.size();
+}
+
 // False only when mergeOverlapping(older, newer) is surely none, given that the tests of
 // sameLine before it failed. Then neither line contains the other (for lines of 12 characters
 // and more the leading-occurrence test has seen to that), and what remains is an overlap of the
@@ -255,9 +265,10 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     const ComparableText p(previous);
     const ComparableText e(newText);
     // Scrolled forward: the new line starts inside the old one. Starting where the old one
-    // started, it is the old line revised in place, however far into it the revision is.
+    // started, it is the old line revised in place, however far into it the revision is; so is
+    // one whose first word the recogniser dropped.
     if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap)
-        return {at > 0 ? p.rawPosition(at) : 0, 0};
+        return {at > 0 && !droppedFirstWord(previous, p, newText, e, at) ? p.rawPosition(at) : 0, 0};
     // Scrolled back: the old line starts inside the new one, at least half of it (not only a
     // phrase said again).
     if (const auto [length, at] = leadingOccurrence(p, e);

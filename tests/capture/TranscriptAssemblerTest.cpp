@@ -299,6 +299,20 @@ TEST(TranscriptAssemblerTest, WordBroughtBackIntoViewByARevisionIsNotRepeated) {
               "draft over growth on actually you. You security at to I specification do");
 }
 
+// A line that lost its first word without growing was revised, not scrolled: the word goes.
+// One that grew meanwhile, or that did not start a sentence, scrolled and keeps it.
+TEST(TranscriptAssemblerTest, FirstWordDroppedByARevisionIsToldFromAScroll) {
+    using TranscriptAssembler::splice;
+    const QString line = "Because forecast Berlin system faster schedule funnel we're in you I? Over";
+    EXPECT_EQ(splice(line, line, "forecast Berlin system faster salary funnel we're in you I? Over"),
+              "forecast Berlin system faster salary funnel we're in you I? Over");
+    EXPECT_EQ(splice(line, line, "forecast Berlin system faster schedule funnel we're in you I? Over it"),
+              "Because forecast Berlin system faster schedule funnel we're in you I? Over it");
+    const QString midSentence = "because forecast Berlin system faster schedule funnel";
+    EXPECT_EQ(splice(midSentence, midSentence, "forecast Berlin system faster schedule"),
+              "because forecast Berlin system faster schedule");
+}
+
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
 // form and its index stay right for the merges that follow.
 TEST(TranscriptAssemblerTest, AccumulatedTextReplacesItsEndAndStillMergesByTheRules) {
