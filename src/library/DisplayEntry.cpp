@@ -21,20 +21,6 @@ const QRegularExpression& plainHeader() {
     return pattern;
 }
 
-bool isSpaceOrTab(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-QStringView trimSpacesAndTabs(QStringView line) {
-    qsizetype begin = 0;
-    qsizetype end = line.size();
-    while (begin < end && isSpaceOrTab(line[begin]))
-        ++begin;
-    while (end > begin && isSpaceOrTab(line[end - 1]))
-        --end;
-    return line.sliced(begin, end - begin);
-}
-
 // Lines of the file header (Markdown title, rule, date lines) that may follow a heading in a
 // file edited by hand.
 bool isFileHeaderLine(QStringView line) {
@@ -107,22 +93,21 @@ std::optional<DisplayEntry::Header> DisplayEntry::parseHeader(QStringView line) 
 
 QList<DisplayEntry> DisplayEntry::fromMarkdown(QStringView text) {
     Builder builder;
-    for (QStringView line : text.tokenize(QLatin1Char('\n'))) {
-        // A file saved with Windows line endings reads as it was written.
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    for (const QStringView line : text.tokenize(QLatin1Char('\n'))) {
         if (const auto parsed = parseHeader(line)) {
             builder.header(*parsed);
             // A plain-text line carries its entry's text after the header; a Markdown heading
             // ends with its own marker and leaves nothing.
-            const QStringView rest = trimSpacesAndTabs(parsed->rest);
+            const QStringView rest = parsed->rest.trimmed();
             if (!rest.isEmpty())
                 builder.addLine(rest);
             continue;
         }
         if (!builder.hasSpeaker())
             continue; // the file header
-        const QStringView trimmed = trimSpacesAndTabs(line);
+        // White space of every kind, as the search index counts utterances (a CR of Windows line
+        // endings too).
+        const QStringView trimmed = line.trimmed();
         if (trimmed.isEmpty()) {
             builder.endParagraph();
             continue;
