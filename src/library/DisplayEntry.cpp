@@ -98,7 +98,7 @@ QList<DisplayEntry> DisplayEntry::fromMarkdown(QStringView text) {
             builder.header(*parsed);
             // A plain-text line carries its entry's text after the header; a Markdown heading
             // ends with its own marker and leaves nothing.
-            const QStringView rest = parsed->rest.trimmed();
+            const QString rest = parsed->rest.trimmed();
             if (!rest.isEmpty())
                 builder.addLine(rest);
             continue;
