@@ -13,6 +13,8 @@ namespace {
 
 // A scrolled rolling line is recognised by at least this many characters it still shares.
 constexpr qsizetype minRollingOverlap = 12;
+// A line is known to show only its last characters once it is this wide (normalised).
+constexpr qsizetype minScrolledWidth = 36;
 // Word alignments look at most at this many words of each line (the end of the older line,
 // the start of the newer one): enough for any line that scrolls, and linear for long ones.
 constexpr qsizetype alignedWords = 64;
@@ -110,6 +112,7 @@ struct WordAlignment {
     qsizetype skip = 0;
     qsizetype matched = 0;
     qsizetype span = 0;  // older words from `from` to the end
+    qsizetype firstMatch = 0;  // the older word of the first matched pair
 
     bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
 };
@@ -121,7 +124,11 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     WordAlignment result;
     if (n == 0 || m == 0)
         return result;
-    constexpr int matchScore = 2, mismatchScore = -1, gapScore = -2;
+    // Scores 2, -1 and -2, scaled so that of two alignments that score the same the one with
+    // more matched words wins ("a b c" against "x a c": "b" dropped and "x" added, not two
+    // words replaced).
+    constexpr int tieBreak = 2 * alignedWords;
+    constexpr int matchScore = 2 * tieBreak + 1, mismatchScore = -tieBreak, gapScore = -2 * tieBreak;
     std::vector<int> score(std::size_t((n + 1) * (m + 1)), 0);
     auto at = [&](qsizetype i, qsizetype j) -> int& { return score[std::size_t(i * (m + 1) + j)]; };
     auto same = [&](qsizetype i, qsizetype j) { return older.sameWord(first + i, newer, j); };
@@ -142,7 +149,10 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     while (i > 0 && j > 0) {
         const bool equal = same(i - 1, j - 1);
         if (at(i, j) == at(i - 1, j - 1) + (equal ? matchScore : mismatchScore)) {
-            result.matched += equal ? 1 : 0;
+            if (equal) {
+                ++result.matched;
+                result.firstMatch = first + i - 1;
+            }
             --i;
             --j;
         } else if (at(i, j) == at(i - 1, j) + gapScore) {
@@ -155,6 +165,27 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     result.skip = j;
     result.span = older.wordCount() - result.from;
     return result;
+}
+
+// A rolling line that scrolled on by more than half its width, words in the part still shown
+// perhaps corrected meanwhile: the newer line starts with the older line's last words, more of
+// them kept than changed.
+std::optional<WordAlignment> scrolledFar(const ComparableText& older, const ComparableText& newer) {
+    const WordAlignment alignment = alignWords(older, newer);
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 ||
+        2 * alignment.matched <= alignment.span || newer.wordCount() <= alignment.span)
+        return std::nullopt;
+    return alignment;
+}
+
+// Whether `newer`, which starts at character `at` of `older`, is `older` without its first word
+// rather than scrolled on by it: it starts at the second word, that word lost the capital of a
+// sentence start, and the line did not grow (a line scrolls only when words are added at its end).
+bool droppedFirstWord(const QString& olderText, const ComparableText& older, const QString& newerText,
+                      const ComparableText& newer, qsizetype at) {
+    return older.wordCount() > 1 && older.rawPosition(at) == older.wordRawPosition(1) &&
+           olderText[older.rawPosition(0)].isUpper() && !newerText[newer.rawPosition(0)].isUpper() &&
+           older.rawPosition(at) + newerText.size() <= olderText.size();
 }
 
 // False only when mergeOverlapping(older, newer) is surely none, given that the tests of
@@ -234,9 +265,10 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     const ComparableText p(previous);
     const ComparableText e(newText);
     // Scrolled forward: the new line starts inside the old one. Starting where the old one
-    // started, it is the old line revised in place, however far into it the revision is.
+    // started, it is the old line revised in place, however far into it the revision is; so is
+    // one whose first word the recogniser dropped.
     if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap)
-        return {at > 0 ? p.rawPosition(at) : 0, 0};
+        return {at > 0 && !droppedFirstWord(previous, p, newText, e, at) ? p.rawPosition(at) : 0, 0};
     // Scrolled back: the old line starts inside the new one, at least half of it (not only a
     // phrase said again).
     if (const auto [length, at] = leadingOccurrence(p, e);
@@ -265,6 +297,10 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (continues)
             return {p.wordRawPosition(wordsP - k), 0};
     }
+    // The same with words corrected in the part still shown. Old words before the first one
+    // kept may as well have scrolled out as been corrected: they stay.
+    if (const std::optional<WordAlignment> alignment = scrolledFar(p, e))
+        return {p.wordRawPosition(alignment->firstMatch), 0};
     return {0, 0};
 }
 
@@ -308,6 +344,22 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
     return target < m ? b.wordRawPosition(target) : newer.size();
 }
 
+bool scrolledOn(const QString& previous, const QString& newText) {
+    const ComparableText p(previous);
+    const ComparableText e(newText);
+    // Only a line as wide as the client shows scrolls; a shorter one just grows.
+    if (p.size() < minScrolledWidth)
+        return false;
+    const std::optional<WordAlignment> alignment = scrolledFar(p, e);
+    if (!alignment)
+        return false;
+    // A capital where the line had none starts a sentence, and a single capitalised word may
+    // well be the first word of the next one: the next sentence, in the line's place.
+    if (newText[e.wordRawPosition(0)].isUpper())
+        return alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper();
+    return true;
+}
+
 bool startsNextSentence(const QString& previous, const QString& newText) {
     const ComparableText p(previous);
     const ComparableText e(newText);
@@ -319,6 +371,9 @@ bool startsNextSentence(const QString& previous, const QString& newText) {
     // Re-capitalised in a line that is the old one with words corrected: a revision.
     if (newText[newStart].isUpper() && !previous[oldStart].isUpper())
         return !revisedInPlace(p, e);
+    // More words than that one line up: the old line scrolled on, its sentence end revised.
+    if (alignWords(p, e).convincing())
+        return false;
     static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
     const QStringView oldWord = QStringView(previous).mid(oldStart).trimmed();
     if (oldWord.isEmpty() || !sentenceEnds.contains(oldWord.back()))

@@ -44,6 +44,11 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
 // first of them (by the longest common subsequence of the two lines' words), or `newer`'s end.
 qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position);
 
+// Whether `newText`, in the place of the line `previous`, is that line scrolled on by more than
+// half its width (a line that shows only its last characters): it starts with the line's last
+// words, more of them kept than corrected. spliceCut then keeps what scrolled out.
+bool scrolledOn(const QString& previous, const QString& newText);
+
 // Whether `newText`, in the place of the line `previous`, is the next sentence beginning with the
 // word that ended `previous` ("... should thanks." then "Thanks maybe today"), rather than the
 // same text scrolled on: the word is capitalised where it was not, or the sentence end after it

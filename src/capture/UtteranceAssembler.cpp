@@ -152,10 +152,16 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
             continue;
         }
         if (!change.anchored && !change.sameLineAsPrevious) {
-            if (isFirstGuess(change))
+            if (isFirstGuess(change)) {
                 currentText_.assign(entry.text);
-            else
+            } else if (entry.speaker == *currentSpeaker_ && change.newest && endsWithPrevious &&
+                       TranscriptAssembler::scrolledOn(previous, entry.text)) {
+                // Too little of the line is left to call it the same, but it is that line.
+                const auto [kept, from] = TranscriptAssembler::spliceCut(previous, entry.text);
+                currentText_.replaceEnd(previous.size() - kept, QStringView(entry.text).mid(from));
+            } else {
                 addLine(change, completed);
+            }
             continue;
         }
         const QString shown =

@@ -279,6 +279,38 @@ TEST_F(SessionCoordinatorTest, RevisedRollingLineReplacesOnlyItsOwnPart) {
               QStringList({"A: Thanks everyone for joining today. The agenda has three items first"}));
 }
 
+// A burst of words scrolls a full rolling line so far that only its last words still show,
+// some of them corrected in the same poll: the utterance goes on without repeating them.
+TEST_F(SessionCoordinatorTest, RollingLineScrolledPastMostOfItIsNotRepeated) {
+    start();
+    poll({{"A", "So the cost? For that work schedule"}});
+    poll({{"A", "So the cost? For that work schedule finance the and so?"}});
+    poll({{"A", "cost? For that work schedule finance the and so? Quarter office"}});
+    poll({{"A", "office localisation Toronto training retrospective update for"}});
+    poll({{"B", "Right."}});
+    poll({{"B", "Right."}, {"A", "So the webinar server storage article vendor"}});
+    poll({{"B", "Right."}, {"A", "webinar server storage article vendor going our just"}});
+    poll({{"B", "Right."}, {"A", "article vendor January my just we release for later"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: So the cost? For that work schedule finance the and so? Quarter office localisation "
+                           "Toronto training retrospective update for",
+                           "B: Right.",
+                           "A: So the webinar server storage article vendor January my just we release for later"}));
+}
+
+// The line's last word, a sentence end behind it, comes first after a scroll whose revision
+// moved that sentence end: still the same line, not a next sentence starting with that word.
+TEST_F(SessionCoordinatorTest, ScrolledLineWhoseSentenceEndMovedIsNotRepeated) {
+    start();
+    poll({{"A", "really. Payload what finance memory we merge worker podcast"}});
+    poll({{"A", "what finance memory we merge worker podcast Release we I we."}});
+    poll({{"A", "we merge worker podcast. Release we I was. This forecast"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: really. Payload what finance memory we merge worker podcast. Release we I was. This forecast"}));
+}
+
 TEST_F(SessionCoordinatorTest, RollingLineThatJumpedPastAllItShowedStartsANewUtterance) {
     start();
     poll({{"A", "Thanks everyone for joining today"}});

@@ -257,6 +257,60 @@ TEST(TranscriptAssemblerTest, NextSentenceStartingWithTheLastWordIsToldFromAScro
     // A first word corrected into the last one, capitalised: the line revised, not a new sentence.
     EXPECT_FALSE(startsNextSentence("so we think release", "Release we think release soon"));
     EXPECT_FALSE(startsNextSentence("so we think it is release", "Release we think it is release"));
+    // Scrolled on with its sentence end moved: more words line up than the one.
+    EXPECT_FALSE(startsNextSentence("what finance memory we merge worker podcast Release we I we.",
+                                    "we merge worker podcast. Release we I was. This forecast"));
+}
+
+TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
+    using TranscriptAssembler::scrolledOn;
+    const QString wide = "cost? For that work schedule finance the and so? Quarter office";
+    EXPECT_TRUE(scrolledOn(wide, "office localisation Toronto training retrospective update for"));
+    EXPECT_EQ(TranscriptAssembler::splice(wide, wide, "office localisation Toronto training"),
+              "cost? For that work schedule finance the and so? Quarter office localisation Toronto training");
+    // Two of the five words still shown corrected meanwhile.
+    const QString revised = "webinar server storage article vendor going our just";
+    EXPECT_TRUE(scrolledOn(revised, "article vendor January my just we release for later"));
+    EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "article vendor January my just we release"),
+              "webinar server storage article vendor January my just we release");
+    // A replaced first word may as well have scrolled out: it stays rather than being lost.
+    EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
+              "webinar server storage article many vendor January our just we");
+
+    // A short line does not scroll: its last word beginning a line is the next sentence.
+    EXPECT_FALSE(scrolledOn("Up earlier at office", "office if yesterday is"));
+    // Nor does a capital where there was none, or one capitalised word, begin a scroll.
+    EXPECT_FALSE(scrolledOn("People today design Friday know storage need yeah the", "Yeah would the not our"));
+    EXPECT_FALSE(scrolledOn("But today a engineering architecture office this it Nairobi",
+                            "Nairobi loyalty interviews research"));
+    EXPECT_TRUE(scrolledOn("But today a engineering architecture office this Nairobi team",
+                           "Nairobi team interviews research"));
+    // More words changed than kept, and nothing kept, are not the line.
+    EXPECT_FALSE(scrolledOn(revised, "article market January my soon we release for later"));
+    EXPECT_FALSE(scrolledOn(revised, "completely different words by now"));
+}
+
+// A word dropped by a revision lets the word before the line come back into view: it is not
+// written twice.
+TEST(TranscriptAssemblerTest, WordBroughtBackIntoViewByARevisionIsNotRepeated) {
+    const QString previous = "on coverage actually you. You security at to I specification do";
+    EXPECT_EQ(TranscriptAssembler::splice("draft over growth " + previous, previous,
+                                          "growth on actually you. You security at to I specification do"),
+              "draft over growth on actually you. You security at to I specification do");
+}
+
+// A line that lost its first word without growing was revised, not scrolled: the word goes.
+// One that grew meanwhile, or that did not start a sentence, scrolled and keeps it.
+TEST(TranscriptAssemblerTest, FirstWordDroppedByARevisionIsToldFromAScroll) {
+    using TranscriptAssembler::splice;
+    const QString line = "Because forecast Berlin system faster schedule funnel we're in you I? Over";
+    EXPECT_EQ(splice(line, line, "forecast Berlin system faster salary funnel we're in you I? Over"),
+              "forecast Berlin system faster salary funnel we're in you I? Over");
+    EXPECT_EQ(splice(line, line, "forecast Berlin system faster schedule funnel we're in you I? Over it"),
+              "Because forecast Berlin system faster schedule funnel we're in you I? Over it");
+    const QString midSentence = "because forecast Berlin system faster schedule funnel";
+    EXPECT_EQ(splice(midSentence, midSentence, "forecast Berlin system faster schedule"),
+              "because forecast Berlin system faster schedule");
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
