@@ -334,8 +334,9 @@ TEST(TranscriptAssemblerTest, AccumulatedTextReplacesItsEndAndStillMergesByTheRu
             if (rule)
                 expected = *rule;
             // Something said long ago is still found (through the index, once there is one).
-            if (expected.size() > 1500)
+            if (expected.size() > 1500) {
                 ASSERT_TRUE(accumulated.merge(expected.mid(100, 30))) << "step " << step;
+            }
         }
         ASSERT_EQ(accumulated.text(), expected) << "step " << step;
     }
