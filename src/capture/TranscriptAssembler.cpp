@@ -214,6 +214,21 @@ bool revisedInPlace(const ComparableText& a, const ComparableText& b) {
            wordsAgree(a, b) || alignWords(a, b).convincing();
 }
 
+// Whether the first `count` words of `line` are the last `count` words of `text`.
+bool endsWithWordsOf(const ComparableText& text, const ComparableText& line, qsizetype count) {
+    if (count <= 0 || count > text.wordCount() || count > line.wordCount())
+        return false;
+    const qsizetype offset = text.wordCount() - count;
+    for (qsizetype w = 0; w < count; ++w) {
+        if (!line.sameWord(w, text, offset + w))
+            return false;
+    }
+    return true;
+}
+
+// A scroll back is at most this many words longer than the word alignment made it.
+constexpr qsizetype maxScrollBackShift = 2;
+
 } // namespace
 
 QString normalizeForComparison(const QString& text) {
@@ -304,6 +319,24 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     return {0, 0};
 }
 
+std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before) {
+    const auto cut = spliceCut(previous, newText);
+    if (cut.second == 0 || before.isEmpty())
+        return cut;
+    const ComparableText e(newText);
+    qsizetype shown = 0;  // words in front of the old line's start
+    while (shown < e.wordCount() && e.wordRawPosition(shown) < cut.second)
+        ++shown;
+    const ComparableText tail(before.right(std::min<qsizetype>(before.size(), 2 * cut.second + 64)));
+    if (endsWithWordsOf(tail, e, shown))
+        return cut;
+    for (qsizetype k = shown + 1; k <= shown + maxScrollBackShift && k < e.wordCount(); ++k) {
+        if (endsWithWordsOf(tail, e, k))
+            return {0, e.wordRawPosition(k)};
+    }
+    return cut;
+}
+
 qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position) {
     const ComparableText a(older);
     const ComparableText b(newer);
@@ -385,7 +418,7 @@ bool startsNextSentence(const QString& previous, const QString& newText) {
 std::optional<QString> splice(const QString& text, const QString& previous, const QString& newText) {
     if (previous.isEmpty() || !text.endsWith(previous))
         return std::nullopt;
-    const auto [kept, from] = spliceCut(previous, newText);
+    const auto [kept, from] = spliceCut(previous, newText, QStringView(text).left(text.size() - previous.size()));
     return text.left(text.size() - previous.size() + kept) + newText.mid(from);
 }
 

@@ -38,6 +38,11 @@ bool sameLine(const QString& older, const QString& newer, const ComparableText& 
 // scrolled out (also when words in the part still shown were corrected); one that scrolled
 // back does not repeat what the text already holds; a corrected line replaces the old one.
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText);
+// The same for a line that follows `before` in the text. What a line that scrolled back shows in
+// front of its former text is text the transcript already holds: when the words the cut puts
+// there do not end `before` and a few more words do, the cut takes those (a repeated word and a
+// correction together can line the line up a word too early).
+std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before);
 
 // Where the words of `older` from raw position `position` on (a word start, or the end) are in
 // `newer`, a revision of it: the raw position in `newer` of the word that corresponds to the

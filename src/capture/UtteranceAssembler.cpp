@@ -105,7 +105,7 @@ bool endAlike(QStringView text, QStringView part) {
 // else words a revision put there, which are kept.
 std::pair<qsizetype, qsizetype> lineCut(const QString& previous, const QString& newText,
                                         bool linesCanScroll, QStringView before) {
-    const auto cut = TranscriptAssembler::spliceCut(previous, newText);
+    const auto cut = TranscriptAssembler::spliceCut(previous, newText, before);
     if (!linesCanScroll &&
         (cut.first > 0 ||
          (cut.second > 0 && !endAlike(before, QStringView(newText).left(cut.second)))))

@@ -313,6 +313,21 @@ TEST(TranscriptAssemblerTest, FirstWordDroppedByARevisionIsToldFromAScroll) {
               "because forecast Berlin system faster schedule");
 }
 
+// A line scrolled back while a correction took a word out of it: the words it shows again are
+// those the text ends with, even where a repeated word lines it up one word earlier.
+TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHolds) {
+    const QString previous = "toronto on tomorrow savings consent notes so was some";
+    const QString newText = "access Toronto toronto a savings consent notes so was some";
+    EXPECT_EQ(splice("The and access Toronto " + previous, previous, newText),
+              "The and access Toronto toronto a savings consent notes so was some");
+    // Without text in front to check against, the alignment stands.
+    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()),
+              TranscriptAssembler::spliceCut(previous, newText));
+    // Words the text does not end with are not taken as shown again.
+    EXPECT_EQ(splice("The and beta gamma " + previous, previous, newText),
+              "The and beta gamma Toronto toronto a savings consent notes so was some");
+}
+
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
 // form and its index stay right for the merges that follow.
 TEST(TranscriptAssemblerTest, AccumulatedTextReplacesItsEndAndStillMergesByTheRules) {
