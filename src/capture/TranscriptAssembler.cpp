@@ -334,7 +334,15 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (endsWithWordsOf(tail, e, k))
             return {0, e.wordRawPosition(k)};
     }
-    return cut;
+    for (qsizetype k = shown - 1; k >= 1; --k) {
+        if (endsWithWordsOf(tail, e, k))
+            return {0, e.wordRawPosition(k)};
+    }
+    // None of them ends the text: unless the old line shows up whole in the new one, they are
+    // words a revision put in front, not shown again.
+    const ComparableText p(previous);
+    const auto [length, at] = leadingOccurrence(p, e);
+    return 2 * length >= p.size() && length >= minRollingOverlap && at > 0 ? std::pair<qsizetype, qsizetype>{0, 0} : cut;
 }
 
 qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position) {

@@ -105,7 +105,8 @@ bool endAlike(QStringView text, QStringView part) {
 // else words a revision put there, which are kept.
 std::pair<qsizetype, qsizetype> lineCut(const QString& previous, const QString& newText,
                                         bool linesCanScroll, QStringView before) {
-    const auto cut = TranscriptAssembler::spliceCut(previous, newText, before);
+    const auto cut = linesCanScroll ? TranscriptAssembler::spliceCut(previous, newText, before)
+                                    : TranscriptAssembler::spliceCut(previous, newText);
     if (!linesCanScroll &&
         (cut.first > 0 ||
          (cut.second > 0 && !endAlike(before, QStringView(newText).left(cut.second)))))

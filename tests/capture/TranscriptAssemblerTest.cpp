@@ -326,6 +326,13 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     // Words the text does not end with are not taken as shown again.
     EXPECT_EQ(splice("The and beta gamma " + previous, previous, newText),
               "The and beta gamma Toronto toronto a savings consent notes so was some");
+    // The whole old line in the new one after words the text does not end with: a revision put
+    // them in front, and they stay.
+    const QString line = "the plan for the launch is set";
+    EXPECT_EQ(splice("We met. " + line, line, "Frankly the plan for the launch is set now"),
+              "We met. Frankly the plan for the launch is set now");
+    EXPECT_EQ(splice("We met. Frankly " + line, line, "Frankly the plan for the launch is set now"),
+              "We met. Frankly the plan for the launch is set now");
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
