@@ -338,7 +338,7 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (endsWithWordsOf(tail, e, k))
             return {0, e.wordRawPosition(k)};
     }
-    // None of them ends the text: unless the old line shows up whole in the new one, they are
+    // None of them ends the text. When the old line shows up whole in the new one, they are
     // words a revision put in front, not shown again.
     const ComparableText p(previous);
     const auto [length, at] = leadingOccurrence(p, e);
