@@ -112,7 +112,7 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         const qsizetype older = pairOf[std::size_t(j)];
         if (older != unpaired && reference_[older].text == entry.text)
             continue;
-        CaptionChange change{entry, std::nullopt, false, false, true, linesCanScroll_};
+        CaptionChange change{entry, std::nullopt, false, false, true, linesCanScroll_, reusesLinePlaces_};
         if (older != unpaired) {
             change.previousText = reference_[older].text;
             change.sameLineAsPrevious = same[std::size_t(older * nc + j)];

@@ -21,6 +21,7 @@ public:
     void reset() { reference_.clear(); }
     // What the source says of its lines; carried on every change (CaptionChange::linesCanScroll).
     void setLinesCanScroll(bool canScroll) { linesCanScroll_ = canScroll; }
+    void setReusesLinePlaces(bool reuses) { reusesLinePlaces_ = reuses; }
 
 private:
     struct ReferenceLine {
@@ -33,6 +34,7 @@ private:
 
     QList<ReferenceLine> reference_;
     bool linesCanScroll_ = true;
+    bool reusesLinePlaces_ = true;
 };
 
 } // namespace velmora

@@ -609,6 +609,46 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
                            "A: The budget needs another look before we sign it off"}));
 }
 
+// Where a line keeps its place, the speaker's latest line rewritten there, however old and little
+// of it kept, is that line revised; a finished line or one much shorter with nothing kept was
+// cleared away and the next sentence took its place. Where places are reused, the rewrite is the
+// next sentence.
+class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
+protected:
+    void pollRewrites() {
+        reader->canScroll = false;
+        start();
+        poll({{"B", "Okay then."}, {"A", "The Wednesday throughput need"}});
+        poll({{"B", "Okay then."}, {"A", "The Wednesday throughput need"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}, {"C", "You deadline I"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}, {"C", "You deadline I"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}, {"C", "legal I review"}});
+        poll({{"C", "Latency when more of"}});
+        poll({{"C", "Scheduler Toronto"}});
+        poll({{"C", "Scheduler Toronto went."}});
+        poll({{"C", "Next"}});
+        reader->end();
+    }
+};
+
+TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
+    reader->reusesPlaces = false;
+    pollRewrites();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
+                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next"}));
+}
+
+TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
+    pollRewrites();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: The Wednesday throughput need",
+                           "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
+                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next"}));
+}
+
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
     start();
     poll({{"A", "one"}});
