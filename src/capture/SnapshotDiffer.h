@@ -32,6 +32,10 @@ private:
         int missing = 0;       // snapshots it has been missing from
     };
 
+    // Whether the remembered lines [from, end) all went blank in the last snapshot alone, with
+    // nothing new in their place.
+    bool onlyBlankedLines(qsizetype from, qsizetype end) const;
+
     QList<ReferenceLine> reference_;
     bool linesCanScroll_ = true;
     bool reusesLinePlaces_ = true;

@@ -611,8 +611,8 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
 
 // Where a line keeps its place, the speaker's latest line rewritten there, however old and little
 // of it kept, is that line revised; a finished line or one much shorter with nothing kept was
-// cleared away and the next sentence took its place. Where places are reused, the rewrite is the
-// next sentence.
+// cleared away and the next sentence took its place. So is a line that went blank for a poll and
+// came back rewritten. Where places are reused, the rewrite is the next sentence.
 class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
 protected:
     void pollRewrites() {
@@ -629,6 +629,10 @@ protected:
         poll({{"C", "Scheduler Toronto"}});
         poll({{"C", "Scheduler Toronto went."}});
         poll({{"C", "Next"}});
+        // Blank for a poll, then back revised.
+        poll({{"C", "Next"}, {"D", "April"}});
+        poll({{"C", "Next"}});
+        poll({{"C", "Next"}, {"D", "For the renewal"}});
         reader->end();
     }
 };
@@ -638,7 +642,8 @@ TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
     pollRewrites();
     EXPECT_EQ(texts(writer->written()),
               QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
-                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next"}));
+                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
+                           "D: For the renewal"}));
 }
 
 TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
@@ -646,7 +651,8 @@ TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
     EXPECT_EQ(texts(writer->written()),
               QStringList({"B: Okay then.", "A: The Wednesday throughput need",
                            "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
-                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next"}));
+                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next", "D: April",
+                           "D: For the renewal"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
