@@ -58,14 +58,15 @@ qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, 
 
 // Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
 // one word is so only when `rest` goes on with that very word; a short one, also when `rest`
-// starts with its first word and keeps half of its words in order (revised as it merged).
-bool continuesWith(const QString& open, const QString& rest) {
+// starts with its first word and keeps half of its words in order (revised as it merged). Where
+// the next sentence never takes a line's place, the first word may have been revised too.
+bool continuesWith(const QString& open, const QString& rest, bool placesKept = false) {
     const ComparableText openWords(open);
     const ComparableText restWords(rest);
     if (openWords.wordCount() >= 2)
         return TranscriptAssembler::sameLine(open, rest, openWords, restWords) ||
                (openWords.wordCount() <= maxRevisedGuessWords && restWords.wordCount() > 0 &&
-                openWords.sameWord(0, restWords, 0) &&
+                (placesKept || openWords.sameWord(0, restWords, 0)) &&
                 2 * keptInOrder(openWords, restWords, restWords.wordCount()) >=
                     openWords.wordCount());
     return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
@@ -243,7 +244,8 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     const qsizetype cut = endOfFormerLine(previous, newText);
     const QString rest = newText.mid(cut).trimmed();
     const QString& open = currentText_.text();
-    if (rest.isEmpty() || !continuesWith(open, rest))
+    const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces;
+    if (rest.isEmpty() || !continuesWith(open, rest, placesKept))
         return false;
     const QString head = newText.left(cut).trimmed();
     if (head != previous) {

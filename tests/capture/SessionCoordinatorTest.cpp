@@ -568,6 +568,21 @@ TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWri
               QStringList({"B: Okay.", "A: " + above + ".", "A: We. Number update sure yeah but work."}));
 }
 
+// A short line merging into the line above while its first word is revised is the same line
+// where the next sentence never takes a line's place.
+TEST_F(SessionCoordinatorTest, ShortLineMergingWithItsFirstWordRevisedIsWrittenOnceWherePlacesAreKept) {
+    const QString above = "Browser restore plan requirement and access us to like problem when and.";
+    reader->canScroll = false;
+    reader->reusesPlaces = false;
+    start();
+    poll({{"B", "Okay."}, {"A", above}});
+    poll({{"B", "Okay."}, {"A", above}, {"A", "At something we really loyalty"}});
+    poll({{"B", "Okay."}, {"A", above + " monitoring something we we loyalty right that"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: " + above, "A: monitoring something we we loyalty right that"}));
+}
+
 // A guess of a few words rewritten one poll later (a longer one keeping its last word) is the
 // guess revised where lines cannot scroll; two polls later (one of them empty) the line may hold
 // the next sentence.
