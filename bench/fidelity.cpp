@@ -103,6 +103,7 @@ void trace(FidelityStyle style, std::uint64_t seed, int first, int last) {
     const SyntheticMeeting meeting = MeetingGenerator::generate(style, seed);
     SnapshotDiffer differ;
     differ.setLinesCanScroll(MeetingReader(meeting).linesCanScroll());
+    differ.setReusesLinePlaces(MeetingReader(meeting).reusesLinePlaces());
     UtteranceAssembler assembler;
     QList<CaptionEntry> completed;
     for (qsizetype poll = 0; poll < meeting.polls.size() && poll <= last; ++poll) {

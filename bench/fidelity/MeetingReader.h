@@ -20,6 +20,10 @@ public:
     }
     void stopReading() override { stream_->finish(); }
     bool linesCanScroll() const override { return fidelityLayout(meeting_.style) == FidelityStyle::rollingLine; }
+    bool reusesLinePlaces() const override {
+        const FidelityStyle layout = fidelityLayout(meeting_.style);
+        return layout == FidelityStyle::rollingLine || layout == FidelityStyle::zoomWebSlots;
+    }
 
 private:
     const SyntheticMeeting& meeting_;

@@ -24,6 +24,9 @@ struct CaptionChange {
     // The source's lines may show only their last part and scroll on (a rolling line). When
     // they cannot, a line that gained words in front was revised there; it did not scroll back.
     bool linesCanScroll = true;
+    // The source may show a speaker's next sentence in the place of their previous line. When
+    // it cannot, a line rewritten in its place is that line revised.
+    bool reusesLinePlaces = true;
 };
 
 } // namespace velmora

@@ -26,6 +26,9 @@ public:
     // Whether a caption line may show only its last part and scroll on as the speaker goes on
     // (a rolling line); readers whose lines always show from their first word say no.
     virtual bool linesCanScroll() const { return true; }
+    // Whether a speaker's next sentence may take the place of their previous line (the line's
+    // element is reused). Where it cannot, a line rewritten in its place was revised.
+    virtual bool reusesLinePlaces() const { return true; }
 };
 
 } // namespace velmora

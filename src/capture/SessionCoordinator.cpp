@@ -35,6 +35,7 @@ QCoro::Task<SessionStopReason> SessionCoordinator::start() {
     sessionActive_ = true;
     resetState();
     differ_.setLinesCanScroll(captionReader_->linesCanScroll());
+    differ_.setReusesLinePlaces(captionReader_->reusesLinePlaces());
 
     try {
         auto setStart = transcriptWriter_->setStartTimeIfNeeded(clock_.now());

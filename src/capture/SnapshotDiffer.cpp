@@ -86,14 +86,19 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
             ++j;
         }
     }
+    // Where places are never reused, lines that went blank for a poll while the lines around
+    // them stayed come back in their places, revised.
+    const bool anyAnchor = std::find(anchor.begin(), anchor.end(), 1) != anchor.end();
     // Between two anchors, a line whose place now holds a line of the same speaker was revised
     // (or its place reused); the assembly tells which.
     for (qsizetype j = 0, olderFrom = 0, newerFrom = 0; j <= nc; ++j) {
         if (j < nc && !anchor[std::size_t(j)])
             continue;
         const qsizetype olderEnd = j < nc ? pairOf[std::size_t(j)] : np;
+        const bool returning = anyAnchor && !linesCanScroll_ && !reusesLinePlaces_ &&
+                               onlyBlankedLines(olderFrom, olderEnd);
         for (qsizetype a = olderFrom, b = newerFrom; a < olderEnd && b < j; ++a) {
-            if (reference_[a].vanished)
+            if (reference_[a].vanished && !returning)
                 continue;
             if (reference_[a].speaker == snapshot[b].speaker) {
                 pairOf[std::size_t(b)] = a;
@@ -112,7 +117,7 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         const qsizetype older = pairOf[std::size_t(j)];
         if (older != unpaired && reference_[older].text == entry.text)
             continue;
-        CaptionChange change{entry, std::nullopt, false, false, true, linesCanScroll_};
+        CaptionChange change{entry, std::nullopt, false, false, true, linesCanScroll_, reusesLinePlaces_};
         if (older != unpaired) {
             change.previousText = reference_[older].text;
             change.sameLineAsPrevious = same[std::size_t(older * nc + j)];
@@ -152,6 +157,15 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         }
     }
     reference_ = std::move(next);
+}
+
+bool SnapshotDiffer::onlyBlankedLines(qsizetype from, qsizetype end) const {
+    for (qsizetype a = from; a < end; ++a) {
+        const ReferenceLine& line = reference_[a];
+        if (!line.vanished || line.replaced || line.missing != 1)
+            return false;
+    }
+    return from < end;
 }
 
 } // namespace velmora

@@ -21,6 +21,7 @@ public:
     void reset() { reference_.clear(); }
     // What the source says of its lines; carried on every change (CaptionChange::linesCanScroll).
     void setLinesCanScroll(bool canScroll) { linesCanScroll_ = canScroll; }
+    void setReusesLinePlaces(bool reuses) { reusesLinePlaces_ = reuses; }
 
 private:
     struct ReferenceLine {
@@ -31,8 +32,13 @@ private:
         int missing = 0;       // snapshots it has been missing from
     };
 
+    // Whether the remembered lines [from, end) all went blank in the last snapshot alone, with
+    // nothing new in their place.
+    bool onlyBlankedLines(qsizetype from, qsizetype end) const;
+
     QList<ReferenceLine> reference_;
     bool linesCanScroll_ = true;
+    bool reusesLinePlaces_ = true;
 };
 
 } // namespace velmora

@@ -58,14 +58,15 @@ qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, 
 
 // Whether `rest`, the part a line gained, is the line of the utterance `open`. An utterance of
 // one word is so only when `rest` goes on with that very word; a short one, also when `rest`
-// starts with its first word and keeps half of its words in order (revised as it merged).
-bool continuesWith(const QString& open, const QString& rest) {
+// starts with its first word and keeps half of its words in order (revised as it merged). Where
+// the next sentence never takes a line's place, the first word may have been revised too.
+bool continuesWith(const QString& open, const QString& rest, bool placesKept = false) {
     const ComparableText openWords(open);
     const ComparableText restWords(rest);
     if (openWords.wordCount() >= 2)
         return TranscriptAssembler::sameLine(open, rest, openWords, restWords) ||
                (openWords.wordCount() <= maxRevisedGuessWords && restWords.wordCount() > 0 &&
-                openWords.sameWord(0, restWords, 0) &&
+                (placesKept || openWords.sameWord(0, restWords, 0)) &&
                 2 * keptInOrder(openWords, restWords, restWords.wordCount()) >=
                     openWords.wordCount());
     return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
@@ -114,6 +115,15 @@ std::pair<qsizetype, qsizetype> lineCut(const QString& previous, const QString& 
     return cut;
 }
 
+bool endsSentence(QStringView line) {
+    static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
+    const QStringView trimmed = line.trimmed();
+    return !trimmed.isEmpty() && sentenceEnds.contains(trimmed.back());
+}
+
+// Words a revision may drop from a line at once.
+constexpr qsizetype maxDroppedWords = 2;
+
 // The speaker's latest utterance in `completed` before `end`, or nothing.
 QString latestOf(const QString& speaker, const QList<CaptionEntry>& completed, qsizetype end) {
     for (qsizetype k = end - 1; k >= 0; --k) {
@@ -153,7 +163,9 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
             continue;
         }
         if (!change.anchored && !change.sameLineAsPrevious) {
-            if (isFirstGuess(change)) {
+            if (revisedInPlace(change, endsWithPrevious)) {
+                currentText_.replaceEnd(previous.size(), entry.text);
+            } else if (isFirstGuess(change)) {
                 currentText_.assign(entry.text);
             } else if (entry.speaker == *currentSpeaker_ && change.newest && endsWithPrevious &&
                        TranscriptAssembler::scrolledOn(previous, entry.text)) {
@@ -233,7 +245,8 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     const qsizetype cut = endOfFormerLine(previous, newText);
     const QString rest = newText.mid(cut).trimmed();
     const QString& open = currentText_.text();
-    if (rest.isEmpty() || !continuesWith(open, rest))
+    const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces;
+    if (rest.isEmpty() || !continuesWith(open, rest, placesKept))
         return false;
     const QString head = newText.left(cut).trimmed();
     if (head != previous) {
@@ -246,6 +259,23 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     return true;
 }
 
+bool UtteranceAssembler::revisedInPlace(const CaptionChange& change, bool endsWithPrevious) const {
+    // Where a line neither scrolls nor gives its place to the next sentence, the speaker's
+    // latest line rewritten in its place, unfinished and no shorter by more than a word or two,
+    // is that line revised, however little of it is left. A finished line, or one now shorter
+    // with little of it kept, was rather cleared away and the next sentence took its place.
+    if (change.linesCanScroll || change.reusesLinePlaces || !endsWithPrevious || !change.newest ||
+        change.entry.speaker != *currentSpeaker_ || endsSentence(*change.previousText))
+        return false;
+    const ComparableText older(*change.previousText);
+    const ComparableText newer(change.entry.text);
+    if (newer.wordCount() >= older.wordCount())
+        return true;
+    // Shorter: only when it dropped a word or two and half of what is left was there before.
+    return newer.wordCount() + maxDroppedWords >= older.wordCount() &&
+           2 * keptInOrder(older, newer, newer.wordCount()) >= newer.wordCount();
+}
+
 bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     // The open utterance is nothing but the line's first few words, unfinished, and the line
     // now says more: the recogniser revised its first guess (a misheard first word), it did not
@@ -254,9 +284,7 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     if (change.entry.speaker != *currentSpeaker_ || !change.newest ||
         currentText_.text() != previous)
         return false;
-    const QStringView trimmed = QStringView(previous).trimmed();
-    static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
-    if (trimmed.isEmpty() || sentenceEnds.contains(trimmed.back()))
+    if (QStringView(previous).trimmed().isEmpty() || endsSentence(previous))
         return false;
     const ComparableText older(previous);
     const ComparableText newer(change.entry.text);

@@ -41,6 +41,7 @@ private:
     bool absorbsOpenLine(const CaptionChange& change, QList<CaptionEntry>& completed);
     static bool takesMergedPart(QString& text, const QString& added);
     static bool handsOnToNext(const QString& added, qsizetype target, QList<CaptionEntry>& completed);
+    bool revisedInPlace(const CaptionChange& change, bool endsWithPrevious) const;
     bool isFirstGuess(const CaptionChange& change) const;
 
     std::optional<QString> currentSpeaker_;

@@ -17,6 +17,8 @@ public:
     qint32 browserPID() const { return browserPID_; }
     // The web clients show each line from its first word; old lines leave as a whole.
     bool linesCanScroll() const override { return false; }
+    // A speaker's next sentence gets a line of its own (Zoom's web client says otherwise).
+    bool reusesLinePlaces() const override { return false; }
 
 protected:
     BrowserCaptionReader(const ReaderEnvironment& environment, qint32 browserPID,

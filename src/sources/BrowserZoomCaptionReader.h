@@ -24,6 +24,8 @@ public:
                              Duration pollInterval = std::chrono::seconds(1));
 
     QList<RawBrowserZoomEntry> collectRawEntries(const AXElement& container) const;
+    // The client writes a speaker's next sentence into the element of their previous line.
+    bool reusesLinePlaces() const override { return true; }
 
 protected:
     std::optional<AXElement> findContainer(const AXElement& appElement) const override;

@@ -568,6 +568,21 @@ TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWri
               QStringList({"B: Okay.", "A: " + above + ".", "A: We. Number update sure yeah but work."}));
 }
 
+// A short line merging into the line above while its first word is revised is the same line
+// where the next sentence never takes a line's place.
+TEST_F(SessionCoordinatorTest, ShortLineMergingWithItsFirstWordRevisedIsWrittenOnceWherePlacesAreKept) {
+    const QString above = "Browser restore plan requirement and access us to like problem when and.";
+    reader->canScroll = false;
+    reader->reusesPlaces = false;
+    start();
+    poll({{"B", "Okay."}, {"A", above}});
+    poll({{"B", "Okay."}, {"A", above}, {"A", "At something we really loyalty"}});
+    poll({{"B", "Okay."}, {"A", above + " monitoring something we we loyalty right that"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: " + above, "A: monitoring something we we loyalty right that"}));
+}
+
 // A guess of a few words rewritten one poll later (a longer one keeping its last word) is the
 // guess revised where lines cannot scroll; two polls later (one of them empty) the line may hold
 // the next sentence.
@@ -607,6 +622,52 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
               QStringList({"B: Okay then.", "A: And last be the what afternoon in incident and will the plan.",
                            "A: The release is ready for review on Friday morning now",
                            "A: The budget needs another look before we sign it off"}));
+}
+
+// Where a line keeps its place, the speaker's latest line rewritten there, however old and little
+// of it kept, is that line revised; a finished line or one much shorter with nothing kept was
+// cleared away and the next sentence took its place. So is a line that went blank for a poll and
+// came back rewritten. Where places are reused, the rewrite is the next sentence.
+class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
+protected:
+    void pollRewrites() {
+        reader->canScroll = false;
+        start();
+        poll({{"B", "Okay then."}, {"A", "The Wednesday throughput need"}});
+        poll({{"B", "Okay then."}, {"A", "The Wednesday throughput need"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}, {"C", "You deadline I"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}, {"C", "You deadline I"}});
+        poll({{"B", "Okay then."}, {"A", "feedback need problem I is done."}, {"C", "legal I review"}});
+        poll({{"C", "Latency when more of"}});
+        poll({{"C", "Scheduler Toronto"}});
+        poll({{"C", "Scheduler Toronto went."}});
+        poll({{"C", "Next"}});
+        // Blank for a poll, then back revised.
+        poll({{"C", "Next"}, {"D", "April"}});
+        poll({{"C", "Next"}});
+        poll({{"C", "Next"}, {"D", "For the renewal"}});
+        reader->end();
+    }
+};
+
+TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
+    reader->reusesPlaces = false;
+    pollRewrites();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
+                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
+                           "D: For the renewal"}));
+}
+
+TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
+    pollRewrites();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: The Wednesday throughput need",
+                           "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
+                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next", "D: April",
+                           "D: For the renewal"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {

@@ -23,6 +23,7 @@ public:
     }
 
     bool linesCanScroll() const override { return canScroll; }
+    bool reusesLinePlaces() const override { return reusesPlaces; }
 
     void poll(const CaptionSnapshot& snapshot) { stream->send(snapshot); }
     void pollEmpty(int times = 1) {
@@ -35,6 +36,7 @@ public:
     std::shared_ptr<CaptionStream> stream = std::make_shared<CaptionStream>();
     std::optional<VelmoraError> startError;
     bool canScroll = true;
+    bool reusesPlaces = true;
     int startCount = 0;
     int stopCount = 0;
 };
