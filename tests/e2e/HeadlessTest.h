@@ -4,6 +4,7 @@
 
 #include "fakes/QtPrinters.h"
 #include "harness/HeadlessVelmora.h"
+#include "harness/TranscriptText.h"
 #include "library/MeetingHistoryManager.h"
 #include "platform/FakeNotificationServer.h"
 
@@ -21,28 +22,6 @@ inline constexpr int stepTimeoutMs = 20000;
 inline const QString pollLogLine = QStringLiteral("velmora.session: Poll ");
 inline const QRegularExpression capturingMeet(QStringLiteral("^capturing Google Meet$"));
 inline const QRegularExpression savedMeet(QStringLiteral("^saved browserMeet (.+) ([0-9.]+)s$"));
-
-// The utterances of a Markdown transcript as "speaker: text", continuation paragraphs included.
-inline QStringList utterances(const QString& transcript) {
-    const qsizetype body = transcript.indexOf(QStringLiteral("\n---\n\n"));
-    if (body < 0)
-        return {QStringLiteral("<no header>")};
-    static const QRegularExpression heading(QStringLiteral("^\\*\\*\\[\\d\\d:\\d\\d:\\d\\d\\] (.+):\\*\\*$"));
-    QStringList result;
-    QString speaker;
-    for (const QString& paragraph : transcript.mid(body + 6).split(QStringLiteral("\n\n"), Qt::SkipEmptyParts)) {
-        if (const auto match = heading.match(paragraph); match.hasMatch())
-            speaker = match.captured(1);
-        else
-            result.append(speaker + QStringLiteral(": ") + paragraph.trimmed());
-    }
-    return result;
-}
-
-inline QString readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 // `velmora --headless` against a real browser: Chromium shows a meeting page whose caption area
 // the test scripts, and the application finds it, captures and saves on its own, as a user

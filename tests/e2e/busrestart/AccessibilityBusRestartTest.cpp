@@ -10,6 +10,7 @@
 #include "harness/PrivateDesktop.h"
 #include "harness/StatusNotifierWatcher.h"
 #include "harness/TestPageServer.h"
+#include "harness/TranscriptText.h"
 #include "library/MeetingHistoryManager.h"
 #include "platform/FakeNotificationServer.h"
 #include "platform/linux/A11yStatus.h"
@@ -34,28 +35,6 @@ const QRegularExpression monitoringLine(QStringLiteral("^monitoring$"));
 const QRegularExpression capturingMeet(QStringLiteral("^capturing Google Meet$"));
 const QRegularExpression savedMeet(QStringLiteral("^saved browserMeet (.+) ([0-9.]+)s$"));
 const QString restartLog = QStringLiteral("Accessibility bus lost; restarting to reconnect");
-
-QString readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The utterances of a Markdown transcript as "speaker: text".
-QStringList utterances(const QString& transcript) {
-    const qsizetype body = transcript.indexOf(QStringLiteral("\n---\n\n"));
-    if (body < 0)
-        return {QStringLiteral("<no header>")};
-    static const QRegularExpression heading(QStringLiteral("^\\*\\*\\[\\d\\d:\\d\\d:\\d\\d\\] (.+):\\*\\*$"));
-    QStringList result;
-    QString speaker;
-    for (const QString& paragraph : transcript.mid(body + 6).split(QStringLiteral("\n\n"), Qt::SkipEmptyParts)) {
-        if (const auto match = heading.match(paragraph); match.hasMatch())
-            speaker = match.captured(1);
-        else
-            result.append(speaker + QStringLiteral(": ") + paragraph.trimmed());
-    }
-    return result;
-}
 
 double seconds(const QElapsedTimer& timer) { return double(timer.elapsed()) / 1000.0; }
 
