@@ -3,6 +3,7 @@
 // every 0.7 s. Reads the process's /proc/PID/stat (user + system time) and /proc/PID/status
 // (VmRSS). Targets: monitoring ≤ 0.2 % of one core and ≤ 50 MB; capturing ≤ 1 % of one core.
 // Usage: bench_headless_usage [seconds per phase] [page nodes]
+#include "ProcessUsage.h"
 #include "harness/BrowserSession.h"
 #include "harness/HeadlessVelmora.h"
 
@@ -15,34 +16,14 @@
 #include <unistd.h>
 
 using namespace velmora::e2e;
+using velmora::bench::cpuTicks;
+using velmora::bench::rssMB;
 
 namespace {
 
 constexpr double monitoringCpuBudget = 0.2;
 constexpr double capturingCpuBudget = 1.0;
 constexpr double rssBudgetMB = 50;
-
-// User plus system time of `pid`, in clock ticks.
-long long cpuTicks(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray stat = file.readAll();
-    // Fields after the command name, which may hold blanks: state is field 3, utime 14, stime 15.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
-}
-
-double rssMB(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
 
 struct Usage {
     double cpuPercent;

@@ -3,6 +3,7 @@
 // time) and memory (VmRSS) over 60 s with no window open, and over 60 s with the meetings
 // window open. Goals with the window closed: <= 0.2 % of one core and <= 80 MB.
 // Usage: bench_tray_usage [seconds per phase]
+#include "ProcessUsage.h"
 #include "harness/BrowserSession.h"
 #include "harness/HeadlessVelmora.h"
 #include "harness/StatusNotifierWatcher.h"
@@ -19,32 +20,13 @@
 #include <unistd.h>
 
 using namespace velmora::e2e;
+using velmora::bench::cpuTicks;
+using velmora::bench::rssMB;
 
 namespace {
 
 constexpr double idleCpuBudget = 0.2;
 constexpr double rssBudgetMB = 80;
-
-long long cpuTicks(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray stat = file.readAll();
-    // After the command name (which may hold blanks): utime and stime are fields 14 and 15.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
-}
-
-double rssMB(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
 
 void measure(const char* phase, qint64 pid, int seconds, bool withGoals) {
     const long long ticksPerSecond = sysconf(_SC_CLK_TCK);
