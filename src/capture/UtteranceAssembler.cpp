@@ -246,7 +246,10 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     const QString rest = newText.mid(cut).trimmed();
     const QString& open = currentText_.text();
     const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces;
-    if (rest.isEmpty() || !continuesWith(open, rest, placesKept))
+    if (rest.isEmpty())
+        return false;
+    const bool guessMerged = placesKept && !change.newest && !change.anchored && isFreshGuess();
+    if (!guessMerged && !continuesWith(open, rest, placesKept))
         return false;
     const QString head = newText.left(cut).trimmed();
     if (head != previous) {
@@ -254,9 +257,21 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
         earlier.entry.text = head;
         correctCompleted(earlier, completed);
     }
+    if (guessMerged) {
+        currentText_.assign(rest);
+        return true;
+    }
     const auto [kept, from] = TranscriptAssembler::spliceCut(open, rest);
     currentText_.replaceEnd(open.size() - kept, QStringView(rest).mid(from));
     return true;
+}
+
+bool UtteranceAssembler::isFreshGuess() const {
+    // The open utterance is a guess of a few words, unfinished. Where lines keep their places,
+    // such a line that is gone while the line above it gained words was merged into that line,
+    // revised as it went.
+    const QString& text = currentText_.text();
+    return !endsSentence(text) && ComparableText(text).wordCount() <= maxFirstGuessWords;
 }
 
 bool UtteranceAssembler::revisedInPlace(const CaptionChange& change, bool endsWithPrevious) const {

@@ -569,18 +569,28 @@ TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWri
 }
 
 // A short line merging into the line above while its first word is revised is the same line
-// where the next sentence never takes a line's place.
+// where the next sentence never takes a line's place; so is a first guess of a word or two that
+// merges with all of it revised, even after a poll unchanged.
 TEST_F(SessionCoordinatorTest, ShortLineMergingWithItsFirstWordRevisedIsWrittenOnceWherePlacesAreKept) {
     const QString above = "Browser restore plan requirement and access us to like problem when and.";
+    const QString merged = above + " monitoring something we we loyalty right that.";
     reader->canScroll = false;
     reader->reusesPlaces = false;
     start();
     poll({{"B", "Okay."}, {"A", above}});
     poll({{"B", "Okay."}, {"A", above}, {"A", "At something we really loyalty"}});
     poll({{"B", "Okay."}, {"A", above + " monitoring something we we loyalty right that"}});
+    poll({{"B", "Okay."}, {"A", merged}});
+    poll({{"B", "Okay."}, {"A", merged}, {"A", "renewal"}});
+    poll({{"B", "Okay."}, {"A", merged}, {"A", "renewal"}});
+    poll({{"B", "Okay."}, {"A", merged + " Should let's of"}});
+    poll({{"B", "Okay."}, {"A", merged + " Should let's of can June"}});
+    poll({{"B", "Okay."}, {"A", merged + " Should let's of can June yeah and"}});
+    poll({{"B", "Okay."}, {"A", merged + " Should let's of can June yeah and is the first"}});
     reader->end();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay.", "A: " + above, "A: monitoring something we we loyalty right that"}));
+              QStringList({"B: Okay.", "A: " + above, "A: monitoring something we we loyalty right that.",
+                           "A: Should let's of can June yeah and is the first"}));
 }
 
 // A guess of a few words rewritten one poll later (a longer one keeping its last word) is the
