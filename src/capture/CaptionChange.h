@@ -27,6 +27,8 @@ struct CaptionChange {
     // The source may show a speaker's next sentence in the place of their previous line. When
     // it cannot, a line rewritten in its place is that line revised.
     bool reusesLinePlaces = true;
+    // A later line of the snapshot has its speaker (not only one that vanished below it).
+    bool laterLineShown = false;
 };
 
 } // namespace velmora

@@ -124,8 +124,10 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
         }
         for (qsizetype k = j + 1; k < nc; ++k) {
             change.anchored = change.anchored || anchor[std::size_t(k)];
-            if (snapshot[k].speaker == entry.speaker)
+            if (snapshot[k].speaker == entry.speaker) {
                 change.newest = false;
+                change.laterLineShown = true;
+            }
         }
         // A line of the speaker below this one that vanished is still the later one.
         for (qsizetype i = older + 1; older != unpaired && i < np; ++i) {
