@@ -245,7 +245,8 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     const qsizetype cut = endOfFormerLine(previous, newText);
     const QString rest = newText.mid(cut).trimmed();
     const QString& open = currentText_.text();
-    const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces;
+    // The loose readings below hold only where the open line is no longer shown below.
+    const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces && !change.laterLineShown;
     if (rest.isEmpty())
         return false;
     const bool guessMerged = placesKept && !change.newest && !change.anchored && isFreshGuess();

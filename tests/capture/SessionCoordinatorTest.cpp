@@ -521,6 +521,21 @@ TEST_F(SessionCoordinatorTest, NewLineRepeatingTheLastWordIsTheNextSentenceEvenW
                            "A: We're budget velocity product to estimate."}));
 }
 
+// Where places are kept, two finished lines merging above the open one, which starts with the
+// word the merged line ends with, leave the open line its own: it is still shown.
+TEST_F(SessionCoordinatorTest, LinesMergingAboveAStillShownOpenLineLeaveItItsOwnWherePlacesAreKept) {
+    const QString above = "Blog the at, Berlin and be report security but offer the have how.";
+    reader->canScroll = false;
+    reader->reusesPlaces = false;
+    start();
+    poll({{"B", "Okay."}, {"A", above}, {"A", "September that like office"}});
+    poll({{"B", "Okay."}, {"A", above}, {"A", "September that like office."}, {"A", "Office plan"}});
+    poll({{"B", "Okay."}, {"A", above + " September that like office."}, {"A", "Office plan sign-off queue"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"B: Okay.", "A: " + above, "A: September that like office.",
+                                                     "A: Office plan sign-off queue"}));
+}
+
 // A line one poll old rewritten in almost every word while it grows is its first guess revised
 // where lines cannot scroll; a line reused for the next sentence shows fewer words at first.
 TEST_F(SessionCoordinatorTest, YoungLineRewrittenWhileGrowingIsKeptOnceWhereLinesCannotScroll) {
