@@ -36,6 +36,21 @@ qsizetype endOfFormerLine(const QString& previous, const QString& newText) {
     return cut;
 }
 
+// Where the words of the line `previous` end in `newText`, the line it became after the open
+// line `open` merged into it. Its last word revised pairs with the same word further on, when the
+// open line has one; where the open line stands whole at a word start up to that cut, with at
+// least the former line's number of words in front of it, the former line ends there.
+qsizetype endOfFormerLine(const QString& previous, const QString& newText, const QString& open) {
+    const qsizetype cut = endOfFormerLine(previous, newText);
+    if (open.isEmpty() || cut <= open.size())
+        return cut;
+    const qsizetype whole = newText.lastIndexOf(open, cut - open.size());
+    if (whole > 0 && newText[whole - 1].isSpace() &&
+        ComparableText(QStringView(newText).left(whole)).wordCount() >= ComparableText(previous).wordCount())
+        return whole;
+    return cut;
+}
+
 constexpr qsizetype maxFirstGuessWords = 3;
 constexpr qsizetype maxRevisedGuessWords = 8;
 constexpr qsizetype maxRevisedLineWords = 64;
@@ -242,9 +257,9 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     const QString& newText = change.entry.text;
     if (previous.isEmpty())
         return false;
-    const qsizetype cut = endOfFormerLine(previous, newText);
-    const QString rest = newText.mid(cut).trimmed();
     const QString& open = currentText_.text();
+    const qsizetype cut = endOfFormerLine(previous, newText, open);
+    const QString rest = newText.mid(cut).trimmed();
     // The loose readings below hold only where the open line is no longer shown below.
     const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces && !change.laterLineShown;
     if (rest.isEmpty())

@@ -536,6 +536,23 @@ TEST_F(SessionCoordinatorTest, LinesMergingAboveAStillShownOpenLineLeaveItItsOwn
                                                      "A: Office plan sign-off queue"}));
 }
 
+// A line that merges with the open line below it while its last word is revised to one the open
+// line also has still ends before the open line.
+TEST_F(SessionCoordinatorTest, LineWhoseLastWordIsRevisedAsTheOpenLineMergesEndsBeforeIt) {
+    const QString merged = "Research these thing priority he, project and first. Morning so cache for patch yeah";
+    reader->canScroll = false;
+    reader->reusesPlaces = false;
+    start();
+    poll({{"B", "Okay."}, {"A", "Research these thing priority he, project and for."}, {"A", "Morning so cache for"}});
+    poll({{"B", "Okay."}, {"A", merged}});
+    poll({{"B", "Okay."}, {"A", merged + " it get"}});
+    poll({{"B", "Okay."}, {"A", merged + " it get week privacy"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: Research these thing priority he, project and first.",
+                           "A: Morning so cache for patch yeah it get week privacy"}));
+}
+
 // A line one poll old rewritten in almost every word while it grows is its first guess revised
 // where lines cannot scroll; a line reused for the next sentence shows fewer words at first.
 TEST_F(SessionCoordinatorTest, YoungLineRewrittenWhileGrowingIsKeptOnceWhereLinesCannotScroll) {
