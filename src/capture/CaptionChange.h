@@ -29,6 +29,9 @@ struct CaptionChange {
     bool reusesLinePlaces = true;
     // A later line of the snapshot has its speaker (not only one that vanished below it).
     bool laterLineShown = false;
+    // An earlier line of the snapshot is the same line as one of the snapshot before: the caption
+    // area was not cleared.
+    bool anchoredAbove = false;
 };
 
 } // namespace velmora

@@ -122,6 +122,8 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
             change.previousText = reference_[older].text;
             change.sameLineAsPrevious = same[std::size_t(older * nc + j)];
         }
+        for (qsizetype k = 0; k < j; ++k)
+            change.anchoredAbove = change.anchoredAbove || anchor[std::size_t(k)];
         for (qsizetype k = j + 1; k < nc; ++k) {
             change.anchored = change.anchored || anchor[std::size_t(k)];
             if (snapshot[k].speaker == entry.speaker) {
