@@ -295,8 +295,13 @@ bool UtteranceAssembler::revisedInPlace(const CaptionChange& change, bool endsWi
     // latest line rewritten in its place, unfinished and no shorter by more than a word or two,
     // is that line revised, however little of it is left. A finished line, or one now shorter
     // with little of it kept, was rather cleared away and the next sentence took its place.
-    if (change.linesCanScroll || change.reusesLinePlaces || !endsWithPrevious || !change.newest ||
-        change.entry.speaker != *currentSpeaker_ || endsSentence(*change.previousText))
+    if (change.linesCanScroll || change.reusesLinePlaces || !endsWithPrevious ||
+        change.entry.speaker != *currentSpeaker_)
+        return false;
+    // With a line above it stayed (the area was not cleared) and the speaker's next line shown
+    // below it, the next sentence did not take its place: finished or not, it was revised.
+    const bool nextLineBelow = change.anchoredAbove && change.laterLineShown;
+    if (!nextLineBelow && (!change.newest || endsSentence(*change.previousText)))
         return false;
     const ComparableText older(*change.previousText);
     const ComparableText newer(change.entry.text);

@@ -668,7 +668,8 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
 
 // Where a line keeps its place, the speaker's latest line rewritten there, however old and little
 // of it kept, is that line revised; a finished line or one much shorter with nothing kept was
-// cleared away and the next sentence took its place. So is a line that went blank for a poll and
+// cleared away and the next sentence took its place, unless a line above stayed and the speaker's
+// next line shows below it. So is a line that went blank for a poll and
 // came back rewritten. Where places are reused, the rewrite is the next sentence.
 class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
 protected:
@@ -690,6 +691,9 @@ protected:
         poll({{"C", "Next"}, {"D", "April"}});
         poll({{"C", "Next"}});
         poll({{"C", "Next"}, {"D", "For the renewal"}});
+        // Rewritten, finished, as the speaker's next line shows below it and the line above stays.
+        poll({{"C", "Next"}, {"D", "Container that, later compliance feedback privacy the."}});
+        poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release"}});
         reader->end();
     }
 };
@@ -700,7 +704,7 @@ TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
     EXPECT_EQ(texts(writer->written()),
               QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
                            "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
-                           "D: For the renewal"}));
+                           "D: Container that, meeting compliance feedback so password.", "D: Release"}));
 }
 
 TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
@@ -709,7 +713,7 @@ TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
               QStringList({"B: Okay then.", "A: The Wednesday throughput need",
                            "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
                            "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next", "D: April",
-                           "D: For the renewal"}));
+                           "D: Container that, later compliance feedback privacy the.", "D: Container that, meeting compliance feedback so password.", "D: Release"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
