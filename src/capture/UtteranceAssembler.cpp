@@ -273,7 +273,9 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
         earlier.entry.text = head;
         correctCompleted(earlier, completed);
     }
-    if (guessMerged) {
+    // Where places are kept, the open line is all of the part it merged as: its words dropped or
+    // revised in front are not kept.
+    if (placesKept) {
         currentText_.assign(rest);
         return true;
     }

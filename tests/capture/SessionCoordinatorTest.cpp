@@ -625,6 +625,23 @@ TEST_F(SessionCoordinatorTest, ShortLineMergingWithItsFirstWordRevisedIsWrittenO
                            "A: Should let's of can June yeah and is the first"}));
 }
 
+// Where places are kept, an open line merging into the line above with its first word dropped
+// goes on as the part it merged as, and the line's growth after that stays with it.
+TEST_F(SessionCoordinatorTest, LineMergedWithItsFirstWordDroppedGoesOnAsItsMergedPartWherePlacesAreKept) {
+    const QString above = "Would usability follow you notes to something. Are demo we review conversion think.";
+    reader->canScroll = false;
+    reader->reusesPlaces = false;
+    start();
+    poll({{"B", "Okay."}, {"A", above}, {"A", "You the very I"}});
+    poll({{"B", "Okay."}, {"A", above + " the very I"}});
+    poll({{"B", "Okay."}, {"A", above + " the very I basically to simple"}});
+    poll({{"B", "Okay."}, {"A", above + " the very I basically to simple carefully thing"}});
+    poll({{"B", "Okay."}, {"A", above + " the very I basically to simple carefully thing April customer"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: " + above, "A: the very I basically to simple carefully thing April customer"}));
+}
+
 // A guess of a few words rewritten one poll later (a longer one keeping its last word) is the
 // guess revised where lines cannot scroll; two polls later (one of them empty) the line may hold
 // the next sentence.
