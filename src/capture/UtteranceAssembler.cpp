@@ -300,18 +300,20 @@ bool UtteranceAssembler::revisedInPlace(const CaptionChange& change, bool endsWi
     if (change.linesCanScroll || change.reusesLinePlaces || !endsWithPrevious ||
         change.entry.speaker != *currentSpeaker_)
         return false;
-    // With a line above it stayed (the area was not cleared) and the speaker's next line shown
-    // below it, the next sentence did not take its place: finished or not, it was revised.
-    const bool nextLineBelow = change.anchoredAbove && change.laterLineShown;
-    if (!nextLineBelow && (!change.newest || endsSentence(*change.previousText)))
-        return false;
     const ComparableText older(*change.previousText);
     const ComparableText newer(change.entry.text);
+    const qsizetype kept = keptInOrder(older, newer, newer.wordCount());
+    // With a line above it stayed, the area was not cleared: the next sentence did not take the
+    // place of a finished line that keeps half of its words, nor of a line with the speaker's
+    // next line shown below it. Either was revised.
+    const bool notCleared = change.anchoredAbove &&
+                            (change.laterLineShown || (change.newest && 2 * kept >= older.wordCount()));
+    if (!notCleared && (!change.newest || endsSentence(*change.previousText)))
+        return false;
     if (newer.wordCount() >= older.wordCount())
         return true;
     // Shorter: only when it dropped a word or two and half of what is left was there before.
-    return newer.wordCount() + maxDroppedWords >= older.wordCount() &&
-           2 * keptInOrder(older, newer, newer.wordCount()) >= newer.wordCount();
+    return newer.wordCount() + maxDroppedWords >= older.wordCount() && 2 * kept >= newer.wordCount();
 }
 
 bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {

@@ -686,7 +686,7 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
 // Where a line keeps its place, the speaker's latest line rewritten there, however old and little
 // of it kept, is that line revised; a finished line or one much shorter with nothing kept was
 // cleared away and the next sentence took its place, unless a line above stayed and the speaker's
-// next line shows below it. So is a line that went blank for a poll and
+// next line shows below it or half of the finished line's words are kept. So is a line that went blank for a poll and
 // came back rewritten. Where places are reused, the rewrite is the next sentence.
 class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
 protected:
@@ -711,6 +711,9 @@ protected:
         // Rewritten, finished, as the speaker's next line shows below it and the line above stays.
         poll({{"C", "Next"}, {"D", "Container that, later compliance feedback privacy the."}});
         poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release"}});
+        // Finished, then rewritten keeping half of its words, with the lines above staying.
+        poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release should if at engineering yesterday April not."}});
+        poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release right if at engineering would article not."}});
         reader->end();
     }
 };
@@ -721,7 +724,8 @@ TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
     EXPECT_EQ(texts(writer->written()),
               QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
                            "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
-                           "D: Container that, meeting compliance feedback so password.", "D: Release"}));
+                           "D: Container that, meeting compliance feedback so password.",
+                           "D: Release right if at engineering would article not."}));
 }
 
 TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
@@ -730,7 +734,10 @@ TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
               QStringList({"B: Okay then.", "A: The Wednesday throughput need",
                            "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
                            "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next", "D: April",
-                           "D: Container that, later compliance feedback privacy the.", "D: Container that, meeting compliance feedback so password.", "D: Release"}));
+                           "D: Container that, later compliance feedback privacy the.",
+                           "D: Container that, meeting compliance feedback so password.",
+                           "D: Release should if at engineering yesterday April not.",
+                           "D: Release right if at engineering would article not."}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
