@@ -170,8 +170,10 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
         // holds the next sentence.
         const bool endsWithPrevious = !previous.isEmpty() && currentText_.text().endsWith(previous);
         // The next sentence begins with the word that ended the line's last one: it is not that
-        // line scrolled on, and the word is said twice.
-        if (entry.speaker == *currentSpeaker_ && (endsWithPrevious || !change.anchored) &&
+        // line scrolled on, and the word is said twice. Where places are kept and a line above
+        // stayed (the area was not cleared), no next sentence takes a line's place.
+        const bool keptInPlace = !change.linesCanScroll && !change.reusesLinePlaces && change.anchoredAbove;
+        if (entry.speaker == *currentSpeaker_ && (endsWithPrevious || !change.anchored) && !keptInPlace &&
             TranscriptAssembler::startsNextSentence(previous, entry.text)) {
             completed.append(*close());
             open(entry);

@@ -686,7 +686,8 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
 // Where a line keeps its place, the speaker's latest line rewritten there, however old and little
 // of it kept, is that line revised; a finished line or one much shorter with nothing kept was
 // cleared away and the next sentence took its place, unless a line above stayed and the speaker's
-// next line shows below it or half of the finished line's words are kept. So is a line that went blank for a poll and
+// next line shows below it or half of the finished line's words are kept (even when the rewrite
+// starts with the word the line ended with). So is a line that went blank for a poll and
 // came back rewritten. Where places are reused, the rewrite is the next sentence.
 class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
 protected:
@@ -714,6 +715,9 @@ protected:
         // Finished, then rewritten keeping half of its words, with the lines above staying.
         poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release should if at engineering yesterday April not."}});
         poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release right if at engineering would article not."}});
+        // Rewritten to start with the word it ended with, with the lines above staying.
+        poll({{"C", "Next"}, {"D", "Release right if at engineering would article not."}, {"E", "Conference the"}});
+        poll({{"C", "Next"}, {"D", "Release right if at engineering would article not."}, {"E", "The the new we"}});
         reader->end();
     }
 };
@@ -725,7 +729,7 @@ TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
               QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
                            "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
                            "D: Container that, meeting compliance feedback so password.",
-                           "D: Release right if at engineering would article not."}));
+                           "D: Release right if at engineering would article not.", "E: The the new we"}));
 }
 
 TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
@@ -737,7 +741,8 @@ TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
                            "D: Container that, later compliance feedback privacy the.",
                            "D: Container that, meeting compliance feedback so password.",
                            "D: Release should if at engineering yesterday April not.",
-                           "D: Release right if at engineering would article not."}));
+                           "D: Release right if at engineering would article not.", "E: Conference the",
+                           "E: The the new we"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
