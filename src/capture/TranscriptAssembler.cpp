@@ -228,6 +228,27 @@ bool endsWithWordsOf(const ComparableText& text, const ComparableText& line, qsi
 
 // A scroll back is at most this many words longer than the word alignment made it.
 constexpr qsizetype maxScrollBackShift = 2;
+// A correction that shortened a rolling line brings back at most this many words in front.
+constexpr qsizetype maxWordsBroughtBack = 8;
+
+// How many words in front of the old line's first word a rolling line shows again after a
+// correction shortened it: words the text before the line ends with, then the old line's
+// first word, then at least half of the old line's words in order. None when it is not so.
+std::optional<qsizetype> wordsBroughtBack(const ComparableText& older, QStringView newText,
+                                          const ComparableText& newer, QStringView before) {
+    if (older.size() < minScrolledWidth || older.wordCount() < 2 || older.wordCount() > alignedWords ||
+        before.isEmpty())
+        return std::nullopt;
+    const ComparableText tail(before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack)));
+    for (qsizetype k = 1; k <= maxWordsBroughtBack && k + 1 < newer.wordCount(); ++k) {
+        if (!newer.sameWord(k, older, 0) || !endsWithWordsOf(tail, newer, k))
+            continue;
+        const ComparableText rest(newText.mid(newer.wordRawPosition(k)));
+        if (2 * commonWords(older, rest) >= older.wordCount())
+            return k;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -321,9 +342,18 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
 
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before) {
     const auto cut = spliceCut(previous, newText);
-    if (cut.second == 0 || before.isEmpty())
+    if (before.isEmpty() || cut.first > 0)
         return cut;
     const ComparableText e(newText);
+    if (cut.second == 0) {
+        // Taken for the line rewritten whole: it may rather have scrolled back over words the
+        // text holds while a correction shortened it.
+        const ComparableText p(previous);
+        if (e.wordCount() == 0 || p.wordCount() == 0 || e.sameWord(0, p, 0))
+            return cut;
+        const std::optional<qsizetype> back = wordsBroughtBack(p, newText, e, before);
+        return back ? std::pair<qsizetype, qsizetype>{0, e.wordRawPosition(*back)} : cut;
+    }
     qsizetype shown = 0;  // words in front of the old line's start
     while (shown < e.wordCount() && e.wordRawPosition(shown) < cut.second)
         ++shown;
@@ -386,8 +416,10 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 }
 
 bool scrolledOn(const QString& previous, const QString& newText) {
-    const ComparableText p(previous);
-    const ComparableText e(newText);
+    return scrolledOn(previous, newText, ComparableText(previous), ComparableText(newText));
+}
+
+bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& p, const ComparableText& e) {
     // Only a line as wide as the client shows scrolls; a shorter one just grows.
     if (p.size() < minScrolledWidth)
         return false;
@@ -399,6 +431,13 @@ bool scrolledOn(const QString& previous, const QString& newText) {
     if (newText[e.wordRawPosition(0)].isUpper())
         return alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper();
     return true;
+}
+
+bool scrolledBack(const QString& previous, const QString& newText, QStringView before) {
+    const ComparableText p(previous);
+    const ComparableText e(newText);
+    return e.wordCount() > 0 && p.wordCount() > 0 && !e.sameWord(0, p, 0) &&
+           wordsBroughtBack(p, newText, e, before).has_value();
 }
 
 bool startsNextSentence(const QString& previous, const QString& newText) {

@@ -53,6 +53,14 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 // half its width (a line that shows only its last characters): it starts with the line's last
 // words, more of them kept than corrected. spliceCut then keeps what scrolled out.
 bool scrolledOn(const QString& previous, const QString& newText);
+bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& comparablePrevious,
+                const ComparableText& comparableNew);
+
+// Whether `newText`, in the place of the line `previous` that follows `before` in the text, is
+// that line scrolled back after a correction shortened it: it shows again words `before` ends
+// with, then the line's first word, then at least half of the line's words in order.
+// spliceCut(previous, newText, before) then drops the words shown again.
+bool scrolledBack(const QString& previous, const QString& newText, QStringView before);
 
 // Whether `newText`, in the place of the line `previous`, is the next sentence beginning with the
 // word that ended `previous` ("... should thanks." then "Thanks maybe today"), rather than the

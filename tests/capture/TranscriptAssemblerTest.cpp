@@ -333,6 +333,19 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
               "We met. Frankly the plan for the launch is set now");
     EXPECT_EQ(splice("We met. Frankly " + line, line, "Frankly the plan for the launch is set now"),
               "We met. Frankly the plan for the launch is set now");
+
+    // A correction shortened the line, so it scrolled back over words the text ends with while
+    // few of its words stayed as they were: those words are not written again.
+    const QString shortened = "Campaign make wireframe need. Campaign blog service earlier";
+    const QString back = "have maybe Campaign make Monday need. on service these";
+    EXPECT_TRUE(TranscriptAssembler::scrolledBack(shortened, back, u"we're standup have maybe "));
+    EXPECT_EQ(splice("we're standup have maybe " + shortened, shortened, back),
+              "we're standup have maybe Campaign make Monday need. on service these");
+    // Not when the text does not end with them, nor when the line still starts as it did.
+    EXPECT_FALSE(TranscriptAssembler::scrolledBack(shortened, back, u"we're standup have "));
+    EXPECT_EQ(splice("standup have " + shortened, shortened, back), "standup have " + back);
+    EXPECT_FALSE(TranscriptAssembler::scrolledBack(shortened, "Campaign make Monday need. on service these",
+                                                   u"have maybe "));
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
