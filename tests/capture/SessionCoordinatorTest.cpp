@@ -553,6 +553,20 @@ TEST_F(SessionCoordinatorTest, RollingLineScrollingOnAfterScrollingBackKeepsTheW
         << written[0].toStdString();
 }
 
+// A rolling line that scrolls back over a word while a correction shortens it: one utterance,
+// the corrections in place, nothing written twice.
+TEST_F(SessionCoordinatorTest, RollingLineScrolledBackByACorrectionIsOneUtterance) {
+    start();
+    poll({{"B", "Agenda."}, {"A", "What copy activation, roadmap. Latency usability that"}});
+    poll({{"B", "Agenda."}, {"A", "roadmap. Latency usability that to change candidate we"}});
+    poll({{"B", "Agenda."}, {"A", "activation, roadmap. video that to support candidate we"}});
+    poll({{"B", "Agenda."}, {"A", "video that to support candidate we thumbnail for any"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Agenda.", "A: What copy activation, roadmap. video that to support candidate we "
+                                         "thumbnail for any"}));
+}
+
 // A short line that merges into the line above and is revised in the same poll still hands its
 // words to the merged line's part, and is not written on its own as well.
 TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWrittenOnce) {
