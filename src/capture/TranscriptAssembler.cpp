@@ -231,21 +231,37 @@ constexpr qsizetype maxScrollBackShift = 2;
 // A correction that shortened a rolling line brings back at most this many words in front.
 constexpr qsizetype maxWordsBroughtBack = 8;
 
-// How many words in front of the old line's first word a rolling line shows again after a
-// correction shortened it: words the text before the line ends with, then the old line's
-// first word, then at least half of the old line's words in order. None when it is not so.
-std::optional<qsizetype> wordsBroughtBack(const ComparableText& older, QStringView newText,
-                                          const ComparableText& newer, QStringView before) {
+// The words in front of the old line's first word that a rolling line shows again after a
+// correction shortened it, and the code units of the text before the line they stand for:
+// words the text before the line ends with (two at least, unless the old line's first word
+// follows them), then at least half of the old line's words in order. With `corrected`, one
+// of three or more words shown again may read otherwise, as long as the last does not.
+struct BroughtBack {
+    qsizetype words = 0;
+    qsizetype length = 0;
+};
+
+std::optional<BroughtBack> wordsBroughtBack(const ComparableText& older, QStringView newText,
+                                            const ComparableText& newer, QStringView before, bool corrected) {
     if (older.size() < minScrolledWidth || older.wordCount() < 2 || older.wordCount() > alignedWords ||
         before.isEmpty())
         return std::nullopt;
-    const ComparableText tail(before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack)));
-    for (qsizetype k = 1; k <= maxWordsBroughtBack && k + 1 < newer.wordCount(); ++k) {
-        if (!newer.sameWord(k, older, 0) || !endsWithWordsOf(tail, newer, k))
+    const QStringView tailText = before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack));
+    const ComparableText tail(tailText);
+    for (qsizetype k = 1; k <= maxWordsBroughtBack && k + 1 < newer.wordCount() && k <= tail.wordCount(); ++k) {
+        if (k < 2 && !newer.sameWord(k, older, 0))
+            continue;
+        const qsizetype offset = tail.wordCount() - k;
+        qsizetype same = 0;
+        for (qsizetype w = 0; w < k; ++w)
+            same += newer.sameWord(w, tail, offset + w) ? 1 : 0;
+        const bool shownAgain = same == k || (corrected && k >= 3 && same + 1 == k &&
+                                               newer.sameWord(k - 1, tail, offset + k - 1));
+        if (!shownAgain)
             continue;
         const ComparableText rest(newText.mid(newer.wordRawPosition(k)));
         if (2 * commonWords(older, rest) >= older.wordCount())
-            return k;
+            return BroughtBack{k, tailText.size() - tail.wordRawPosition(offset)};
     }
     return std::nullopt;
 }
@@ -351,8 +367,8 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         const ComparableText p(previous);
         if (e.wordCount() == 0 || p.wordCount() == 0 || e.sameWord(0, p, 0))
             return cut;
-        const std::optional<qsizetype> back = wordsBroughtBack(p, newText, e, before);
-        return back ? std::pair<qsizetype, qsizetype>{0, e.wordRawPosition(*back)} : cut;
+        const std::optional<BroughtBack> back = wordsBroughtBack(p, newText, e, before, false);
+        return back ? std::pair<qsizetype, qsizetype>{0, e.wordRawPosition(back->words)} : cut;
     }
     qsizetype shown = 0;  // words in front of the old line's start
     while (shown < e.wordCount() && e.wordRawPosition(shown) < cut.second)
@@ -433,11 +449,13 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
     return true;
 }
 
-bool scrolledBack(const QString& previous, const QString& newText, QStringView before) {
+std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before) {
     const ComparableText p(previous);
     const ComparableText e(newText);
-    return e.wordCount() > 0 && p.wordCount() > 0 && !e.sameWord(0, p, 0) &&
-           wordsBroughtBack(p, newText, e, before).has_value();
+    if (e.wordCount() == 0 || p.wordCount() == 0 || e.sameWord(0, p, 0))
+        return std::nullopt;
+    const std::optional<BroughtBack> back = wordsBroughtBack(p, newText, e, before, true);
+    return back ? std::optional<qsizetype>(back->length) : std::nullopt;
 }
 
 bool startsNextSentence(const QString& previous, const QString& newText) {

@@ -58,9 +58,11 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
 
 // Whether `newText`, in the place of the line `previous` that follows `before` in the text, is
 // that line scrolled back after a correction shortened it: it shows again words `before` ends
-// with, then the line's first word, then at least half of the line's words in order.
-// spliceCut(previous, newText, before) then drops the words shown again.
-bool scrolledBack(const QString& previous, const QString& newText, QStringView before);
+// with (one of three or more perhaps corrected too), then at least half of the line's words in
+// order. If so, how many code units at the end of `before` it shows again: the new line takes
+// their place and the old line's. spliceCut(previous, newText, before) drops such words when
+// none of them was corrected.
+std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before);
 
 // Whether `newText`, in the place of the line `previous`, is the next sentence beginning with the
 // word that ended `previous` ("... should thanks." then "Thanks maybe today"), rather than the

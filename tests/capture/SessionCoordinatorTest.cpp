@@ -569,6 +569,16 @@ TEST_F(SessionCoordinatorTest, RollingLineScrolledBackByACorrectionIsOneUtteranc
                                          "Toronto for wireframe wireframe it the"}));
 }
 
+// Scrolled back over words it corrected as well: the corrected words take the place of the old.
+TEST_F(SessionCoordinatorTest, RollingLineScrolledBackOverACorrectedWordTakesItsPlace) {
+    start();
+    poll({{"A", "So. Interesting the but honestly? Like interesting the"}});
+    poll({{"A", "honestly? Like interesting the right newsletter queue"}});
+    poll({{"A", "are the but honestly? Like these sure newsletter queue"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: So. are the but honestly? Like these sure newsletter queue"}));
+}
+
 // A rolling line missing for one poll comes back scrolled on past most of what it showed: it
 // goes on from the word it shared.
 TEST_F(SessionCoordinatorTest, RollingLineBackFromAMissingPollScrolledFarIsNotRepeated) {

@@ -338,14 +338,22 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     // few of its words stayed as they were: those words are not written again.
     const QString shortened = "Campaign make wireframe need. Campaign blog service earlier";
     const QString back = "have maybe Campaign make Monday need. on service these";
-    EXPECT_TRUE(TranscriptAssembler::scrolledBack(shortened, back, u"we're standup have maybe "));
+    using TranscriptAssembler::scrolledBack;
+    EXPECT_EQ(scrolledBack(shortened, back, u"we're standup have maybe "), qsizetype(11));
     EXPECT_EQ(splice("we're standup have maybe " + shortened, shortened, back),
               "we're standup have maybe Campaign make Monday need. on service these");
+    // Of three or more words shown again one may be corrected too (not the last): the new line
+    // takes their place; a splice, which keeps the text before the line, does not.
+    const QString honestly = "honestly? Like interesting the right newsletter queue";
+    const QString corrected = "are the but honestly? Like these sure newsletter queue";
+    EXPECT_EQ(scrolledBack(honestly, corrected, u"So. Interesting the but "), qsizetype(20));
+    EXPECT_EQ(splice("So. Interesting the but " + honestly, honestly, corrected), "So. Interesting the but " + corrected);
+    EXPECT_EQ(scrolledBack(honestly, "are the and honestly? Like these sure newsletter queue", u"So. Interesting the but "),
+              std::nullopt);
     // Not when the text does not end with them, nor when the line still starts as it did.
-    EXPECT_FALSE(TranscriptAssembler::scrolledBack(shortened, back, u"we're standup have "));
+    EXPECT_EQ(scrolledBack(shortened, back, u"we're standup have "), std::nullopt);
     EXPECT_EQ(splice("standup have " + shortened, shortened, back), "standup have " + back);
-    EXPECT_FALSE(TranscriptAssembler::scrolledBack(shortened, "Campaign make Monday need. on service these",
-                                                   u"have maybe "));
+    EXPECT_EQ(scrolledBack(shortened, "Campaign make Monday need. on service these", u"have maybe "), std::nullopt);
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
