@@ -226,6 +226,28 @@ bool endsWithWordsOf(const ComparableText& text, const ComparableText& line, qsi
     return true;
 }
 
+bool endsSentence(QStringView text) {
+    static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
+    const QStringView trimmed = text.trimmed();
+    return !trimmed.isEmpty() && sentenceEnds.contains(trimmed.back());
+}
+
+// Whether the word at raw position `at` of `text` begins a sentence the text holds before it.
+bool followsSentenceEnd(const QString& text, qsizetype at) { return endsSentence(QStringView(text).left(at)); }
+
+// The first word of `previous` from word `from` on that is the capitalised word `newText`
+// starts with, or -1.
+qsizetype capitalisedAgain(const QString& previous, const ComparableText& p, const QString& newText,
+                           const ComparableText& e, qsizetype from) {
+    if (e.wordCount() == 0 || !newText[e.wordRawPosition(0)].isUpper())
+        return -1;
+    for (qsizetype i = from; i < p.wordCount(); ++i) {
+        if (p.sameWord(i, e, 0) && previous[p.wordRawPosition(i)].isUpper())
+            return i;
+    }
+    return -1;
+}
+
 // A scroll back is at most this many words longer than the word alignment made it.
 constexpr qsizetype maxScrollBackShift = 2;
 // A correction that shortened a rolling line brings back at most this many words in front.
@@ -351,8 +373,11 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     }
     // The same with words corrected in the part still shown. Old words before the first one
     // kept may as well have scrolled out as been corrected: they stay.
-    if (const std::optional<WordAlignment> alignment = scrolledFar(p, e))
-        return {p.wordRawPosition(alignment->firstMatch), 0};
+    // A capitalised first word goes on from where the old line shows it so.
+    if (const std::optional<WordAlignment> alignment = scrolledFar(p, e)) {
+        const qsizetype capital = capitalisedAgain(previous, p, newText, e, alignment->firstMatch);
+        return {p.wordRawPosition(capital >= 0 ? capital : alignment->firstMatch), 0};
+    }
     return {0, 0};
 }
 
@@ -443,10 +468,16 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
     if (!alignment)
         return false;
     // A capital where the line had none starts a sentence, and a single capitalised word may
-    // well be the first word of the next one: the next sentence, in the line's place.
-    if (newText[e.wordRawPosition(0)].isUpper())
-        return alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper();
-    return true;
+    // well be the first word of the next one: the next sentence, in the line's place. Unless
+    // the line shows that very word capitalised in the part kept: then the sentence it begins
+    // goes on, also from that word alone when nothing of that sentence followed it yet.
+    if (!newText[e.wordRawPosition(0)].isUpper())
+        return true;
+    if (alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper())
+        return true;
+    const qsizetype i = capitalisedAgain(previous, p, newText, e, alignment->from);
+    return i >= 0 && (alignment->matched >= 2 ||
+                      (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i))));
 }
 
 std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before) {

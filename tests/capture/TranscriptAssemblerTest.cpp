@@ -285,6 +285,16 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
                             "Nairobi loyalty interviews research"));
     EXPECT_TRUE(scrolledOn("But today a engineering architecture office this Nairobi team",
                            "Nairobi team interviews research"));
+    // Unless the line shows that word capitalised: its sentence goes on, with a word corrected,
+    // or from that word alone when it was the first of a sentence the line had just begun.
+    const QString retention = "survey scope maybe retention. Retention storage in data";
+    EXPECT_TRUE(scrolledOn(retention, "Retention that those in data research compliance what"));
+    EXPECT_EQ(TranscriptAssembler::splice(retention, retention, "Retention that those in data research"),
+              "survey scope maybe retention. Retention that those in data research");
+    EXPECT_TRUE(scrolledOn("okay kickoff know are sprint hotfix design savings. Firewall",
+                           "Firewall important about difficult would launch berlin"));
+    EXPECT_FALSE(scrolledOn("okay kickoff know are sprint hotfix design savings Firewall",
+                            "Firewall important about difficult would launch berlin"));
     // More words changed than kept, and nothing kept, are not the line.
     EXPECT_FALSE(scrolledOn(revised, "article market January my soon we release for later"));
     EXPECT_FALSE(scrolledOn(revised, "completely different words by now"));
