@@ -383,8 +383,11 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
 
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before) {
     const auto cut = spliceCut(previous, newText);
-    if (before.isEmpty() || cut.first > 0)
+    if (cut.first > 0 || (before.isEmpty() && cut.second == 0))
         return cut;
+    // Nothing in front of the line: what it shows in front of its former text is new.
+    if (before.isEmpty())
+        return {0, 0};
     const ComparableText e(newText);
     if (cut.second == 0) {
         // Taken for the line rewritten whole: it may rather have scrolled back over words the
@@ -409,9 +412,11 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (endsWithWordsOf(tail, e, k))
             return {0, e.wordRawPosition(k)};
     }
-    // None of them ends the text. When the old line shows up whole in the new one, they are
-    // words a revision put in front, not shown again.
+    // None of them ends the text. When the old line shows up whole in the new one, or was too
+    // narrow to have scrolled, they are words a revision put in front, not shown again.
     const ComparableText p(previous);
+    if (p.size() < minScrolledWidth)
+        return {0, 0};
     const auto [length, at] = leadingOccurrence(p, e);
     return 2 * length >= p.size() && length >= minRollingOverlap && at > 0 ? std::pair<qsizetype, qsizetype>{0, 0} : cut;
 }

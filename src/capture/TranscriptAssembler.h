@@ -41,7 +41,8 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
 // The same for a line that follows `before` in the text. What a line that scrolled back shows in
 // front of its former text is text the transcript already holds: when the words the cut puts
 // there do not end `before` and a few more words do, the cut takes those (a repeated word and a
-// correction together can line the line up a word too early).
+// correction together can line the line up a word too early). When none do, and nothing is
+// before the line, or the line was too narrow to have scrolled, they are new and kept.
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before);
 
 // Where the words of `older` from raw position `position` on (a word start, or the end) are in

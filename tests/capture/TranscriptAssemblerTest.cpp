@@ -330,9 +330,12 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     const QString newText = "access Toronto toronto a savings consent notes so was some";
     EXPECT_EQ(splice("The and access Toronto " + previous, previous, newText),
               "The and access Toronto toronto a savings consent notes so was some");
-    // Without text in front to check against, the alignment stands.
-    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()),
-              TranscriptAssembler::spliceCut(previous, newText));
+    // With no text in front, nothing can be shown again: the words in front are new.
+    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()), std::make_pair(qsizetype(0), qsizetype(0)));
+    // Nor can a line too narrow to have scrolled show again what the text ends with.
+    EXPECT_EQ(splice("We met. Should next it's simple like", "Should next it's simple like",
+                     "some the next it's simple like protocol"),
+              "We met. some the next it's simple like protocol");
     // Words the text does not end with are not taken as shown again.
     EXPECT_EQ(splice("The and beta gamma " + previous, previous, newText),
               "The and beta gamma Toronto toronto a savings consent notes so was some");
