@@ -418,7 +418,18 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     if (p.size() < minScrolledWidth)
         return {0, 0};
     const auto [length, at] = leadingOccurrence(p, e);
-    return 2 * length >= p.size() && length >= minRollingOverlap && at > 0 ? std::pair<qsizetype, qsizetype>{0, 0} : cut;
+    if (2 * length >= p.size() && length >= minRollingOverlap && at > 0)
+        return {0, 0};
+    // Shown again with a correction, some of them are still among the last words of the text;
+    // new words from a revision are not.
+    const qsizetype window = std::min(tail.wordCount(), shown + maxScrollBackShift);
+    for (qsizetype w = 0; w < shown; ++w) {
+        for (qsizetype t = tail.wordCount() - window; t < tail.wordCount(); ++t) {
+            if (e.sameWord(w, tail, t))
+                return cut;
+        }
+    }
+    return {0, 0};
 }
 
 qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position) {

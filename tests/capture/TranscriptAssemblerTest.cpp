@@ -336,9 +336,16 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     EXPECT_EQ(splice("We met. Should next it's simple like", "Should next it's simple like",
                      "some the next it's simple like protocol"),
               "We met. some the next it's simple like protocol");
+    // A wide one tells them apart by the words: shown again with a correction, some are still
+    // among the text's last words; put in front by a revision, none is.
+    const QString wide = "Should next it's complicated simple like protocol";
+    EXPECT_EQ(splice("We met. " + wide, wide, "some the next it's complicated simple like protocol next"),
+              "We met. some the next it's complicated simple like protocol next");
+    EXPECT_EQ(splice("Then we saw " + wide, wide, "we sew Should nest it's complicated simple like protocol next"),
+              "Then we saw Should nest it's complicated simple like protocol next");
     // Words the text does not end with are not taken as shown again.
     EXPECT_EQ(splice("The and beta gamma " + previous, previous, newText),
-              "The and beta gamma Toronto toronto a savings consent notes so was some");
+              "The and beta gamma access Toronto toronto a savings consent notes so was some");
     // The whole old line in the new one after words the text does not end with: a revision put
     // them in front, and they stay.
     const QString line = "the plan for the launch is set";
