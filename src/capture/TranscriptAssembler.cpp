@@ -68,6 +68,42 @@ std::pair<qsizetype, qsizetype> leadingOccurrence(const ComparableText& x, const
     return {best, where};
 }
 
+// The longest end of `x` that begins `y` and starts a word of `x`, in characters.
+qsizetype wordBorder(const ComparableText& x, const ComparableText& y) {
+    const qsizetype n = y.size();
+    const qsizetype total = n + 1 + x.size();
+    if (n == 0 || x.size() == 0)
+        return 0;
+    // Z-algorithm over y, a separator, x: where z reaches the end, the rest of x begins y.
+    auto at = [&](qsizetype i) { return i < n ? y.code(i) : x.code(i - n - 1); };
+    auto same = [&](qsizetype i, qsizetype j) { return i != n && j != n && at(i) == at(j); };
+    std::vector<qsizetype> z(std::size_t(total), 0);
+    qsizetype left = 0, right = 0;
+    for (qsizetype i = 1; i < total; ++i) {
+        qsizetype& length = z[std::size_t(i)];
+        if (i < right)
+            length = std::min(right - i, z[std::size_t(i - left)]);
+        while (i + length < total && same(length, i + length))
+            ++length;
+        if (i + length > right) {
+            left = i;
+            right = i + length;
+        }
+    }
+    std::vector<char> wordStart(std::size_t(x.size()), 0);
+    for (qsizetype w = 0, c = 0; w < x.wordCount(); ++w) {
+        while (c < x.size() && x.rawPosition(c) < x.wordRawPosition(w))
+            ++c;
+        if (c < x.size())
+            wordStart[std::size_t(c)] = 1;
+    }
+    for (qsizetype start = 0; start < x.size(); ++start) {
+        if (wordStart[std::size_t(start)] && z[std::size_t(n + 1 + start)] == x.size() - start)
+            return x.size() - start;
+    }
+    return 0;
+}
+
 // Whether the first `length` characters of `x` occur in `y`, i.e. L(x, y) >= length.
 bool leadsInto(const ComparableText& x, qsizetype length, const ComparableText& y) {
     if (length > x.size() || length > y.size())
@@ -341,8 +377,23 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     // Scrolled forward: the new line starts inside the old one. Starting where the old one
     // started, it is the old line revised in place, however far into it the revision is; so is
     // one whose first word the recogniser dropped.
-    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap)
-        return {at > 0 && !droppedFirstWord(previous, p, newText, e, at) ? p.rawPosition(at) : 0, 0};
+    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap) {
+        if (at == 0 || droppedFirstWord(previous, p, newText, e, at))
+            return {0, 0};
+        // A phrase said twice: the line goes on from the one that ends it when that takes fewer
+        // changes, a word corrected counting as two added at the end (the recogniser adds words
+        // at every poll and corrects a few now and then).
+        const qsizetype overlap = wordBorder(p, e);
+        if (overlap >= minRollingOverlap && p.size() - overlap != at) {
+            const ComparableText rest(QStringView(previous).mid(p.rawPosition(at)));
+            const qsizetype kept = commonWords(rest, e);
+            const qsizetype fromFirst = 2 * (rest.wordCount() - kept) + std::max<qsizetype>(0, e.wordCount() - rest.wordCount());
+            const qsizetype shared = ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap))).wordCount();
+            if (e.wordCount() - shared < fromFirst)
+                return {p.rawPosition(p.size() - overlap), 0};
+        }
+        return {p.rawPosition(at), 0};
+    }
     // Scrolled back: the old line starts inside the new one, at least half of it (not only a
     // phrase said again).
     if (const auto [length, at] = leadingOccurrence(p, e);

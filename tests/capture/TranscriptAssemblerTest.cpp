@@ -300,6 +300,22 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     EXPECT_FALSE(scrolledOn(revised, "completely different words by now"));
 }
 
+// A rolling line that holds a phrase twice scrolls on from the one that needs fewer changes:
+// the one that ends it, unless going on from the first keeps nearly all words after it.
+TEST(TranscriptAssemblerTest, PhraseShownTwiceScrollsOnFromTheOneThatFits) {
+    using TranscriptAssembler::splice;
+    const QString twice = "The the notes get how savings. Savings notes get how";
+    EXPECT_EQ(splice(twice, twice, "notes get how savings certificate spreadsheet estimate one"),
+              "The the notes get how savings. Savings notes get how savings certificate spreadsheet estimate one");
+    const QString repeated = "absolutely all the I, the are. Need all the i the";
+    EXPECT_EQ(splice(repeated, repeated, "all the i the I to our patch change the but conversion"),
+              "absolutely all the I, the are. Need all the i the I to our patch change the but conversion");
+    // A word corrected after the first one, and one added: it goes on from the first.
+    const QString corrected = "cheaper a any funnel. Also there right a any funnel";
+    EXPECT_EQ(splice(corrected, corrected, "a any funnel. Also there cheaper a any funnel draft"),
+              "cheaper a any funnel. Also there cheaper a any funnel draft");
+}
+
 // A word dropped by a revision lets the word before the line come back into view: it is not
 // written twice.
 TEST(TranscriptAssemblerTest, WordBroughtBackIntoViewByARevisionIsNotRepeated) {
