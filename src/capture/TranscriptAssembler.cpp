@@ -378,21 +378,22 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     // started, it is the old line revised in place, however far into it the revision is; so is
     // one whose first word the recogniser dropped.
     if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap) {
-        if (at == 0 || droppedFirstWord(previous, p, newText, e, at))
+        if (at > 0 && droppedFirstWord(previous, p, newText, e, at))
             return {0, 0};
         // A phrase said twice: the line goes on from the one that ends it when that takes fewer
         // changes, a word corrected counting as two added at the end (the recogniser adds words
-        // at every poll and corrects a few now and then).
+        // at every poll and corrects a few now and then). A line revised in place keeps at
+        // least half of its words, though.
         const qsizetype overlap = wordBorder(p, e);
         if (overlap >= minRollingOverlap && p.size() - overlap != at) {
             const ComparableText rest(QStringView(previous).mid(p.rawPosition(at)));
             const qsizetype kept = commonWords(rest, e);
             const qsizetype fromFirst = 2 * (rest.wordCount() - kept) + std::max<qsizetype>(0, e.wordCount() - rest.wordCount());
             const qsizetype shared = ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap))).wordCount();
-            if (e.wordCount() - shared < fromFirst)
+            if (e.wordCount() - shared < fromFirst && (at > 0 || 2 * kept < rest.wordCount()))
                 return {p.rawPosition(p.size() - overlap), 0};
         }
-        return {p.rawPosition(at), 0};
+        return {at > 0 ? p.rawPosition(at) : 0, 0};
     }
     // Scrolled back: the old line starts inside the new one, at least half of it (not only a
     // phrase said again).

@@ -310,6 +310,14 @@ TEST(TranscriptAssemblerTest, PhraseShownTwiceScrollsOnFromTheOneThatFits) {
     const QString repeated = "absolutely all the I, the are. Need all the i the";
     EXPECT_EQ(splice(repeated, repeated, "all the i the I to our patch change the but conversion"),
               "absolutely all the I, the are. Need all the i the I to our patch change the but conversion");
+    // Also when the line starts with the phrase it ends with; but a line that keeps half of its
+    // words from its start was revised in place.
+    const QString starts = "then all any project our video a. A referral then all any";
+    EXPECT_EQ(splice(starts, starts, "then all any December today that like cost Toronto it more"),
+              "then all any project our video a. A referral then all any December today that like cost Toronto it more");
+    const QString revised = "Toronto draft you quickly. The June can toronto draft";
+    EXPECT_EQ(splice(revised, revised, "Toronto draft you budget. be toronto draft you quickly"),
+              "Toronto draft you budget. be toronto draft you quickly");
     // A word corrected after the first one, and one added: it goes on from the first.
     const QString corrected = "cheaper a any funnel. Also there right a any funnel";
     EXPECT_EQ(splice(corrected, corrected, "a any funnel. Also there cheaper a any funnel draft"),
