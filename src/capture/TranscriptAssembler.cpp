@@ -291,8 +291,8 @@ constexpr qsizetype maxWordsBroughtBack = 8;
 
 // The words in front of the old line's first word that a rolling line shows again after a
 // correction shortened it, and the code units of the text before the line they stand for:
-// words the text before the line ends with (two at least, unless the old line's first word
-// follows them), then at least half of the old line's words in order. With `corrected`, one
+// words the text before the line ends with, then at least half of the old line's words in
+// order (two thirds after a single word, unless the old line's first word follows it). With `corrected`, one
 // of three or more words shown again may read otherwise, as long as the last does not.
 struct BroughtBack {
     qsizetype words = 0;
@@ -307,8 +307,7 @@ std::optional<BroughtBack> wordsBroughtBack(const ComparableText& older, QString
     const QStringView tailText = before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack));
     const ComparableText tail(tailText);
     for (qsizetype k = 1; k <= maxWordsBroughtBack && k + 1 < newer.wordCount() && k <= tail.wordCount(); ++k) {
-        if (k < 2 && !newer.sameWord(k, older, 0))
-            continue;
+        const bool anchored = k >= 2 || newer.sameWord(k, older, 0);
         const qsizetype offset = tail.wordCount() - k;
         qsizetype same = 0;
         for (qsizetype w = 0; w < k; ++w)
@@ -318,7 +317,8 @@ std::optional<BroughtBack> wordsBroughtBack(const ComparableText& older, QString
         if (!shownAgain)
             continue;
         const ComparableText rest(newText.mid(newer.wordRawPosition(k)));
-        if (2 * commonWords(older, rest) >= older.wordCount())
+        const qsizetype kept = commonWords(older, rest);
+        if (anchored ? 2 * kept >= older.wordCount() : 3 * kept >= 2 * older.wordCount())
             return BroughtBack{k, tailText.size() - tail.wordRawPosition(offset)};
     }
     return std::nullopt;

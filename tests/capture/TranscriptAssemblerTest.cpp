@@ -386,6 +386,13 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     EXPECT_EQ(scrolledBack(shortened, back, u"we're standup have maybe "), qsizetype(11));
     EXPECT_EQ(splice("we're standup have maybe " + shortened, shortened, back),
               "we're standup have maybe Campaign make Monday need. on service these");
+    // One word shown again while the line's own first word was corrected: when two thirds of its
+    // words come back.
+    const QString afternoon = "incident afternoon know the for server right Client build";
+    EXPECT_EQ(splice("get product calendar " + afternoon, afternoon, "calendar merge know the for server right. Client build"),
+              "get product calendar merge know the for server right. Client build");
+    EXPECT_EQ(scrolledBack(afternoon, "calendar merge know the for server right. Clint bill", u"get product calendar "),
+              std::nullopt);
     // Of three or more words shown again one may be corrected too (not the last): the new line
     // takes their place; a splice, which keeps the text before the line, does not.
     const QString honestly = "honestly? Like interesting the right newsletter queue";
