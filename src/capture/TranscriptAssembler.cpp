@@ -205,11 +205,12 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
 
 // A rolling line that scrolled on by more than half its width, words in the part still shown
 // perhaps corrected meanwhile: the newer line starts with the older line's last words, more of
-// them kept than changed.
+// them kept than changed (or as many, three at least).
 std::optional<WordAlignment> scrolledFar(const ComparableText& older, const ComparableText& newer) {
     const WordAlignment alignment = alignWords(older, newer);
     if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 ||
-        2 * alignment.matched <= alignment.span || newer.wordCount() <= alignment.span)
+        2 * alignment.matched < alignment.span || (2 * alignment.matched == alignment.span && alignment.matched < 3) ||
+        newer.wordCount() <= alignment.span)
         return std::nullopt;
     return alignment;
 }

@@ -52,7 +52,7 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 
 // Whether `newText`, in the place of the line `previous`, is that line scrolled on by more than
 // half its width (a line that shows only its last characters): it starts with the line's last
-// words, more of them kept than corrected. spliceCut then keeps what scrolled out.
+// words, more of them kept than corrected (or as many, three at least). spliceCut then keeps what scrolled out.
 bool scrolledOn(const QString& previous, const QString& newText);
 bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& comparablePrevious,
                 const ComparableText& comparableNew);

@@ -273,6 +273,12 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     EXPECT_TRUE(scrolledOn(revised, "article vendor January my just we release for later"));
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "article vendor January my just we release"),
               "webinar server storage article vendor January my just we release");
+    // As many words corrected as kept, three of them at least.
+    const QString half = "Priority. And like what number think budget decision";
+    EXPECT_TRUE(scrolledOn(half, "like June will budget decision insights contract the over"));
+    EXPECT_EQ(TranscriptAssembler::splice(half, half, "like June will budget decision insights contract the over"),
+              "Priority. And like June will budget decision insights contract the over");
+    EXPECT_FALSE(scrolledOn(half, "like June will budget insights contract the over"));
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
               "webinar server storage article many vendor January our just we");
