@@ -149,6 +149,7 @@ struct WordAlignment {
     qsizetype matched = 0;
     qsizetype span = 0;  // older words from `from` to the end
     qsizetype firstMatch = 0;  // the older word of the first matched pair
+    qsizetype firstMatchNewer = 0;  // and its newer word
 
     bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
 };
@@ -188,6 +189,7 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
             if (equal) {
                 ++result.matched;
                 result.firstMatch = first + i - 1;
+                result.firstMatchNewer = j - 1;
             }
             --i;
             --j;
@@ -203,14 +205,23 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     return result;
 }
 
+// Words a correction may put in the place of one.
+constexpr qsizetype maxCorrectionWords = 2;
+
 // A rolling line that scrolled on by more than half its width, words in the part still shown
 // perhaps corrected meanwhile: the newer line starts with the older line's last words, more of
 // them kept than changed (or as many, three at least).
 std::optional<WordAlignment> scrolledFar(const ComparableText& older, const ComparableText& newer) {
     const WordAlignment alignment = alignWords(older, newer);
-    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 ||
-        2 * alignment.matched < alignment.span || (2 * alignment.matched == alignment.span && alignment.matched < 3) ||
-        newer.wordCount() <= alignment.span)
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 || newer.wordCount() <= alignment.span)
+        return std::nullopt;
+    const bool mostKept =
+        2 * alignment.matched > alignment.span || (2 * alignment.matched == alignment.span && alignment.matched >= 3);
+    // Words before the first kept one may as well have scrolled out while a correction put a
+    // word or two in front of the kept ones.
+    const bool keptAfterCorrection = alignment.matched >= 2 && alignment.firstMatchNewer <= maxCorrectionWords &&
+                                     2 * alignment.matched > older.wordCount() - alignment.firstMatch;
+    if (!mostKept && !keptAfterCorrection)
         return std::nullopt;
     return alignment;
 }

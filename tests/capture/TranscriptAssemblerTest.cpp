@@ -279,6 +279,10 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     EXPECT_EQ(TranscriptAssembler::splice(half, half, "like June will budget decision insights contract the over"),
               "Priority. And like June will budget decision insights contract the over");
     EXPECT_FALSE(scrolledOn(half, "like June will budget insights contract the over"));
+    // Or the last words kept after a word or two a correction put in front of them.
+    const QString banner = "this security product network scheduler interviews that banner";
+    EXPECT_TRUE(scrolledOn(banner, "service persona that banner backlog access for tomorrow"));
+    EXPECT_FALSE(scrolledOn(banner, "service persona name that banner backlog access for tomorrow"));
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
               "webinar server storage article many vendor January our just we");
