@@ -416,6 +416,11 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     // Old word `from` lines up with new word `skip`: the words before them line up as well (in
     // a long line they lie outside the words the alignment looked at).
     if (const WordAlignment alignment = alignWords(p, e); alignment.convincing()) {
+        // Several old words read as corrected before the first one kept: one word corrected into
+        // as many aligns so too, and the words before it scrolled out rather.
+        if (alignment.skip == 0 && alignment.from > 0 && alignment.firstMatchNewer > 0 &&
+            alignment.firstMatch - alignment.from >= 2)
+            return {p.wordRawPosition(alignment.firstMatch - 1), 0};
         if (alignment.from > alignment.skip)
             return {p.wordRawPosition(alignment.from - alignment.skip), 0};
         if (alignment.skip > alignment.from)

@@ -283,6 +283,10 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     const QString banner = "this security product network scheduler interviews that banner";
     EXPECT_TRUE(scrolledOn(banner, "service persona that banner backlog access for tomorrow"));
     EXPECT_FALSE(scrolledOn(banner, "service persona name that banner backlog access for tomorrow"));
+    // One word corrected into two as the line scrolled: only that word goes.
+    const QString office = "feedback staging design office about we They roadmap";
+    EXPECT_EQ(TranscriptAssembler::splice(office, office, "of obviously about we? They roadmap priority customer"),
+              "feedback staging design of obviously about we? They roadmap priority customer");
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
               "webinar server storage article many vendor January our just we");
