@@ -35,8 +35,13 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
                     olderForms[std::size_t(i)].emplace(older.text);
                 if (!newerForms[std::size_t(j)])
                     newerForms[std::size_t(j)].emplace(newer.text);
+                // A rolling line scrolled past most of it is that line too: else a line it left
+                // behind a poll ago, remembered, may take its place.
                 isSame = TranscriptAssembler::sameLine(older.text, newer.text, *olderForms[std::size_t(i)],
-                                                       *newerForms[std::size_t(j)]);
+                                                       *newerForms[std::size_t(j)]) ||
+                         (linesCanScroll_ &&
+                          TranscriptAssembler::scrolledOn(older.text, newer.text, *olderForms[std::size_t(i)],
+                                                          *newerForms[std::size_t(j)]));
             }
             same[std::size_t(i * nc + j)] = isSame;
         }

@@ -68,6 +68,42 @@ std::pair<qsizetype, qsizetype> leadingOccurrence(const ComparableText& x, const
     return {best, where};
 }
 
+// The longest end of `x` that begins `y` and starts a word of `x`, in characters.
+qsizetype wordBorder(const ComparableText& x, const ComparableText& y) {
+    const qsizetype n = y.size();
+    const qsizetype total = n + 1 + x.size();
+    if (n == 0 || x.size() == 0)
+        return 0;
+    // Z-algorithm over y, a separator, x: where z reaches the end, the rest of x begins y.
+    auto at = [&](qsizetype i) { return i < n ? y.code(i) : x.code(i - n - 1); };
+    auto same = [&](qsizetype i, qsizetype j) { return i != n && j != n && at(i) == at(j); };
+    std::vector<qsizetype> z(std::size_t(total), 0);
+    qsizetype left = 0, right = 0;
+    for (qsizetype i = 1; i < total; ++i) {
+        qsizetype& length = z[std::size_t(i)];
+        if (i < right)
+            length = std::min(right - i, z[std::size_t(i - left)]);
+        while (i + length < total && same(length, i + length))
+            ++length;
+        if (i + length > right) {
+            left = i;
+            right = i + length;
+        }
+    }
+    std::vector<char> wordStart(std::size_t(x.size()), 0);
+    for (qsizetype w = 0, c = 0; w < x.wordCount(); ++w) {
+        while (c < x.size() && x.rawPosition(c) < x.wordRawPosition(w))
+            ++c;
+        if (c < x.size())
+            wordStart[std::size_t(c)] = 1;
+    }
+    for (qsizetype start = 0; start < x.size(); ++start) {
+        if (wordStart[std::size_t(start)] && z[std::size_t(n + 1 + start)] == x.size() - start)
+            return x.size() - start;
+    }
+    return 0;
+}
+
 // Whether the first `length` characters of `x` occur in `y`, i.e. L(x, y) >= length.
 bool leadsInto(const ComparableText& x, qsizetype length, const ComparableText& y) {
     if (length > x.size() || length > y.size())
@@ -113,6 +149,7 @@ struct WordAlignment {
     qsizetype matched = 0;
     qsizetype span = 0;  // older words from `from` to the end
     qsizetype firstMatch = 0;  // the older word of the first matched pair
+    qsizetype firstMatchNewer = 0;  // and its newer word
 
     bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
 };
@@ -152,6 +189,7 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
             if (equal) {
                 ++result.matched;
                 result.firstMatch = first + i - 1;
+                result.firstMatchNewer = j - 1;
             }
             --i;
             --j;
@@ -167,13 +205,23 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
     return result;
 }
 
+// Words a correction may put in the place of one.
+constexpr qsizetype maxCorrectionWords = 2;
+
 // A rolling line that scrolled on by more than half its width, words in the part still shown
 // perhaps corrected meanwhile: the newer line starts with the older line's last words, more of
-// them kept than changed.
+// them kept than changed (or as many, three at least).
 std::optional<WordAlignment> scrolledFar(const ComparableText& older, const ComparableText& newer) {
     const WordAlignment alignment = alignWords(older, newer);
-    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 ||
-        2 * alignment.matched <= alignment.span || newer.wordCount() <= alignment.span)
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 || newer.wordCount() <= alignment.span)
+        return std::nullopt;
+    const bool mostKept =
+        2 * alignment.matched > alignment.span || (2 * alignment.matched == alignment.span && alignment.matched >= 3);
+    // Words before the first kept one may as well have scrolled out while a correction put a
+    // word or two in front of the kept ones.
+    const bool keptAfterCorrection = alignment.matched >= 2 && alignment.firstMatchNewer <= maxCorrectionWords &&
+                                     2 * alignment.matched > older.wordCount() - alignment.firstMatch;
+    if (!mostKept && !keptAfterCorrection)
         return std::nullopt;
     return alignment;
 }
@@ -226,8 +274,67 @@ bool endsWithWordsOf(const ComparableText& text, const ComparableText& line, qsi
     return true;
 }
 
+bool endsSentence(QStringView text) {
+    static const QString sentenceEnds = QStringLiteral(".?!\u2026\u3002\uff1f\uff01");
+    const QStringView trimmed = text.trimmed();
+    return !trimmed.isEmpty() && sentenceEnds.contains(trimmed.back());
+}
+
+// Whether the word at raw position `at` of `text` begins a sentence the text holds before it.
+bool followsSentenceEnd(const QString& text, qsizetype at) { return endsSentence(QStringView(text).left(at)); }
+
+// The first word of `previous` from word `from` on that is the capitalised word `newText`
+// starts with, or -1.
+qsizetype capitalisedAgain(const QString& previous, const ComparableText& p, const QString& newText,
+                           const ComparableText& e, qsizetype from) {
+    if (e.wordCount() == 0 || !newText[e.wordRawPosition(0)].isUpper())
+        return -1;
+    for (qsizetype i = from; i < p.wordCount(); ++i) {
+        if (p.sameWord(i, e, 0) && previous[p.wordRawPosition(i)].isUpper())
+            return i;
+    }
+    return -1;
+}
+
 // A scroll back is at most this many words longer than the word alignment made it.
 constexpr qsizetype maxScrollBackShift = 2;
+// A correction that shortened a rolling line brings back at most this many words in front.
+constexpr qsizetype maxWordsBroughtBack = 8;
+
+// The words in front of the old line's first word that a rolling line shows again after a
+// correction shortened it, and the code units of the text before the line they stand for:
+// words the text before the line ends with, then at least half of the old line's words in
+// order (two thirds after a single word, unless the old line's first word follows it). With `corrected`, one
+// of three or more words shown again may read otherwise, as long as the last does not.
+struct BroughtBack {
+    qsizetype words = 0;
+    qsizetype length = 0;
+};
+
+std::optional<BroughtBack> wordsBroughtBack(const ComparableText& older, QStringView newText,
+                                            const ComparableText& newer, QStringView before, bool corrected) {
+    if (older.size() < minScrolledWidth || older.wordCount() < 2 || older.wordCount() > alignedWords ||
+        before.isEmpty())
+        return std::nullopt;
+    const QStringView tailText = before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack));
+    const ComparableText tail(tailText);
+    for (qsizetype k = 1; k <= maxWordsBroughtBack && k + 1 < newer.wordCount() && k <= tail.wordCount(); ++k) {
+        const bool anchored = k >= 2 || newer.sameWord(k, older, 0);
+        const qsizetype offset = tail.wordCount() - k;
+        qsizetype same = 0;
+        for (qsizetype w = 0; w < k; ++w)
+            same += newer.sameWord(w, tail, offset + w) ? 1 : 0;
+        const bool shownAgain = same == k || (corrected && k >= 3 && same + 1 == k &&
+                                               newer.sameWord(k - 1, tail, offset + k - 1));
+        if (!shownAgain)
+            continue;
+        const ComparableText rest(newText.mid(newer.wordRawPosition(k)));
+        const qsizetype kept = commonWords(older, rest);
+        if (anchored ? 2 * kept >= older.wordCount() : 3 * kept >= 2 * older.wordCount())
+            return BroughtBack{k, tailText.size() - tail.wordRawPosition(offset)};
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -282,8 +389,24 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     // Scrolled forward: the new line starts inside the old one. Starting where the old one
     // started, it is the old line revised in place, however far into it the revision is; so is
     // one whose first word the recogniser dropped.
-    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap)
-        return {at > 0 && !droppedFirstWord(previous, p, newText, e, at) ? p.rawPosition(at) : 0, 0};
+    if (const auto [length, at] = leadingOccurrence(e, p); length >= minRollingOverlap) {
+        if (at > 0 && droppedFirstWord(previous, p, newText, e, at))
+            return {0, 0};
+        // A phrase said twice: the line goes on from the one that ends it when that takes fewer
+        // changes, a word corrected counting as two added at the end (the recogniser adds words
+        // at every poll and corrects a few now and then). A line revised in place keeps at
+        // least half of its words, though.
+        const qsizetype overlap = wordBorder(p, e);
+        if (overlap >= minRollingOverlap && p.size() - overlap != at) {
+            const ComparableText rest(QStringView(previous).mid(p.rawPosition(at)));
+            const qsizetype kept = commonWords(rest, e);
+            const qsizetype fromFirst = 2 * (rest.wordCount() - kept) + std::max<qsizetype>(0, e.wordCount() - rest.wordCount());
+            const qsizetype shared = ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap))).wordCount();
+            if (e.wordCount() - shared < fromFirst && (at > 0 || 2 * kept < rest.wordCount()))
+                return {p.rawPosition(p.size() - overlap), 0};
+        }
+        return {at > 0 ? p.rawPosition(at) : 0, 0};
+    }
     // Scrolled back: the old line starts inside the new one, at least half of it (not only a
     // phrase said again).
     if (const auto [length, at] = leadingOccurrence(p, e);
@@ -293,6 +416,11 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     // Old word `from` lines up with new word `skip`: the words before them line up as well (in
     // a long line they lie outside the words the alignment looked at).
     if (const WordAlignment alignment = alignWords(p, e); alignment.convincing()) {
+        // Several old words read as corrected before the first one kept: one word corrected into
+        // as many aligns so too, and the words before it scrolled out rather.
+        if (alignment.skip == 0 && alignment.from > 0 && alignment.firstMatchNewer > 0 &&
+            alignment.firstMatch - alignment.from >= 2)
+            return {p.wordRawPosition(alignment.firstMatch - 1), 0};
         if (alignment.from > alignment.skip)
             return {p.wordRawPosition(alignment.from - alignment.skip), 0};
         if (alignment.skip > alignment.from)
@@ -314,16 +442,31 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     }
     // The same with words corrected in the part still shown. Old words before the first one
     // kept may as well have scrolled out as been corrected: they stay.
-    if (const std::optional<WordAlignment> alignment = scrolledFar(p, e))
-        return {p.wordRawPosition(alignment->firstMatch), 0};
+    // A capitalised first word goes on from where the old line shows it so.
+    if (const std::optional<WordAlignment> alignment = scrolledFar(p, e)) {
+        const qsizetype capital = capitalisedAgain(previous, p, newText, e, alignment->firstMatch);
+        return {p.wordRawPosition(capital >= 0 ? capital : alignment->firstMatch), 0};
+    }
     return {0, 0};
 }
 
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before) {
     const auto cut = spliceCut(previous, newText);
-    if (cut.second == 0 || before.isEmpty())
+    if (cut.first > 0 || (before.isEmpty() && cut.second == 0))
         return cut;
+    // Nothing in front of the line: what it shows in front of its former text is new.
+    if (before.isEmpty())
+        return {0, 0};
     const ComparableText e(newText);
+    if (cut.second == 0) {
+        // Taken for the line rewritten whole: it may rather have scrolled back over words the
+        // text holds while a correction shortened it.
+        const ComparableText p(previous);
+        if (e.wordCount() == 0 || p.wordCount() == 0 || e.sameWord(0, p, 0))
+            return cut;
+        const std::optional<BroughtBack> back = wordsBroughtBack(p, newText, e, before, false);
+        return back ? std::pair<qsizetype, qsizetype>{0, e.wordRawPosition(back->words)} : cut;
+    }
     qsizetype shown = 0;  // words in front of the old line's start
     while (shown < e.wordCount() && e.wordRawPosition(shown) < cut.second)
         ++shown;
@@ -338,11 +481,24 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (endsWithWordsOf(tail, e, k))
             return {0, e.wordRawPosition(k)};
     }
-    // None of them ends the text. When the old line shows up whole in the new one, they are
-    // words a revision put in front, not shown again.
+    // None of them ends the text. When the old line shows up whole in the new one, or was too
+    // narrow to have scrolled, they are words a revision put in front, not shown again.
     const ComparableText p(previous);
+    if (p.size() < minScrolledWidth)
+        return {0, 0};
     const auto [length, at] = leadingOccurrence(p, e);
-    return 2 * length >= p.size() && length >= minRollingOverlap && at > 0 ? std::pair<qsizetype, qsizetype>{0, 0} : cut;
+    if (2 * length >= p.size() && length >= minRollingOverlap && at > 0)
+        return {0, 0};
+    // Shown again with a correction, some of them are still among the last words of the text;
+    // new words from a revision are not.
+    const qsizetype window = std::min(tail.wordCount(), shown + maxScrollBackShift);
+    for (qsizetype w = 0; w < shown; ++w) {
+        for (qsizetype t = tail.wordCount() - window; t < tail.wordCount(); ++t) {
+            if (e.sameWord(w, tail, t))
+                return cut;
+        }
+    }
+    return {0, 0};
 }
 
 qsizetype correspondingPosition(const QString& older, const QString& newer, qsizetype position) {
@@ -386,8 +542,10 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 }
 
 bool scrolledOn(const QString& previous, const QString& newText) {
-    const ComparableText p(previous);
-    const ComparableText e(newText);
+    return scrolledOn(previous, newText, ComparableText(previous), ComparableText(newText));
+}
+
+bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& p, const ComparableText& e) {
     // Only a line as wide as the client shows scrolls; a shorter one just grows.
     if (p.size() < minScrolledWidth)
         return false;
@@ -395,10 +553,25 @@ bool scrolledOn(const QString& previous, const QString& newText) {
     if (!alignment)
         return false;
     // A capital where the line had none starts a sentence, and a single capitalised word may
-    // well be the first word of the next one: the next sentence, in the line's place.
-    if (newText[e.wordRawPosition(0)].isUpper())
-        return alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper();
-    return true;
+    // well be the first word of the next one: the next sentence, in the line's place. Unless
+    // the line shows that very word capitalised in the part kept: then the sentence it begins
+    // goes on, also from that word alone when nothing of that sentence followed it yet.
+    if (!newText[e.wordRawPosition(0)].isUpper())
+        return true;
+    if (alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper())
+        return true;
+    const qsizetype i = capitalisedAgain(previous, p, newText, e, alignment->from);
+    return i >= 0 && (alignment->matched >= 2 ||
+                      (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i))));
+}
+
+std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before) {
+    const ComparableText p(previous);
+    const ComparableText e(newText);
+    if (e.wordCount() == 0 || p.wordCount() == 0 || e.sameWord(0, p, 0))
+        return std::nullopt;
+    const std::optional<BroughtBack> back = wordsBroughtBack(p, newText, e, before, true);
+    return back ? std::optional<qsizetype>(back->length) : std::nullopt;
 }
 
 bool startsNextSentence(const QString& previous, const QString& newText) {

@@ -41,7 +41,8 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
 // The same for a line that follows `before` in the text. What a line that scrolled back shows in
 // front of its former text is text the transcript already holds: when the words the cut puts
 // there do not end `before` and a few more words do, the cut takes those (a repeated word and a
-// correction together can line the line up a word too early).
+// correction together can line the line up a word too early). When none do, and nothing is
+// before the line, or the line was too narrow to have scrolled, they are new and kept.
 std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString& newText, QStringView before);
 
 // Where the words of `older` from raw position `position` on (a word start, or the end) are in
@@ -51,8 +52,18 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 
 // Whether `newText`, in the place of the line `previous`, is that line scrolled on by more than
 // half its width (a line that shows only its last characters): it starts with the line's last
-// words, more of them kept than corrected. spliceCut then keeps what scrolled out.
+// words, more of them kept than corrected (or as many, three at least). spliceCut then keeps what scrolled out.
 bool scrolledOn(const QString& previous, const QString& newText);
+bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& comparablePrevious,
+                const ComparableText& comparableNew);
+
+// Whether `newText`, in the place of the line `previous` that follows `before` in the text, is
+// that line scrolled back after a correction shortened it: it shows again words `before` ends
+// with (one of three or more perhaps corrected too), then at least half of the line's words in
+// order. If so, how many code units at the end of `before` it shows again: the new line takes
+// their place and the old line's. spliceCut(previous, newText, before) drops such words when
+// none of them was corrected.
+std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before);
 
 // Whether `newText`, in the place of the line `previous`, is the next sentence beginning with the
 // word that ended `previous` ("... should thanks." then "Thanks maybe today"), rather than the

@@ -189,6 +189,12 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
                 // Too little of the line is left to call it the same, but it is that line.
                 const auto [kept, from] = TranscriptAssembler::spliceCut(previous, entry.text);
                 currentText_.replaceEnd(previous.size() - kept, QStringView(entry.text).mid(from));
+            } else if (const std::optional<qsizetype> shownAgain =
+                           entry.speaker == *currentSpeaker_ && change.newest && endsWithPrevious && change.linesCanScroll
+                               ? TranscriptAssembler::scrolledBack(previous, entry.text,
+                                                                   QStringView(currentText_.text()).chopped(previous.size()))
+                               : std::nullopt) {
+                currentText_.replaceEnd(previous.size() + *shownAgain, entry.text);
             } else {
                 addLine(change, completed);
             }

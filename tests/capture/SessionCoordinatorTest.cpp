@@ -585,6 +585,45 @@ TEST_F(SessionCoordinatorTest, RollingLineScrollingOnAfterScrollingBackKeepsTheW
         << written[0].toStdString();
 }
 
+// A rolling line that scrolls back over a word while a correction shortens it, then on past most
+// of what it showed (its former text, remembered a while, resembles it more): one utterance, the
+// corrections in place, nothing written twice or lost.
+TEST_F(SessionCoordinatorTest, RollingLineScrolledBackByACorrectionIsOneUtterance) {
+    start();
+    poll({{"B", "Agenda."}, {"A", "What copy activation, roadmap. Latency usability that"}});
+    poll({{"B", "Agenda."}, {"A", "roadmap. Latency usability that to change candidate we"}});
+    poll({{"B", "Agenda."}, {"A", "activation, roadmap. video that to support candidate we"}});
+    poll({{"B", "Agenda."}, {"A", "video that to support candidate we thumbnail for any"}});
+    poll({{"B", "Agenda."}, {"A", "candidate we Toronto for wireframe wireframe it the"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Agenda.", "A: What copy activation, roadmap. video that to support candidate we "
+                                         "Toronto for wireframe wireframe it the"}));
+}
+
+// Scrolled back over words it corrected as well: the corrected words take the place of the old.
+TEST_F(SessionCoordinatorTest, RollingLineScrolledBackOverACorrectedWordTakesItsPlace) {
+    start();
+    poll({{"A", "So. Interesting the but honestly? Like interesting the"}});
+    poll({{"A", "honestly? Like interesting the right newsletter queue"}});
+    poll({{"A", "are the but honestly? Like these sure newsletter queue"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()), QStringList({"A: So. are the but honestly? Like these sure newsletter queue"}));
+}
+
+// A rolling line missing for one poll comes back scrolled on past most of what it showed: it
+// goes on from the word it shared.
+TEST_F(SessionCoordinatorTest, RollingLineBackFromAMissingPollScrolledFarIsNotRepeated) {
+    start();
+    poll({{"B", "Agenda."}, {"A", "candidate. A plan requirement think to see item"}});
+    poll({{"B", "Agenda."}});
+    poll({{"B", "Agenda."}, {"A", "item. And also are product scheduler a is dashboard"}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Agenda.", "A: candidate. A plan requirement think to see item. And also are "
+                                         "product scheduler a is dashboard"}));
+}
+
 // A short line that merges into the line above and is revised in the same poll still hands its
 // words to the merged line's part, and is not written on its own as well.
 TEST_F(SessionCoordinatorTest, ShortLineRevisedWhileMergingIntoTheLineAboveIsWrittenOnce) {

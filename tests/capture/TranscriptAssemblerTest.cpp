@@ -273,6 +273,20 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     EXPECT_TRUE(scrolledOn(revised, "article vendor January my just we release for later"));
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "article vendor January my just we release"),
               "webinar server storage article vendor January my just we release");
+    // As many words corrected as kept, three of them at least.
+    const QString half = "Priority. And like what number think budget decision";
+    EXPECT_TRUE(scrolledOn(half, "like June will budget decision insights contract the over"));
+    EXPECT_EQ(TranscriptAssembler::splice(half, half, "like June will budget decision insights contract the over"),
+              "Priority. And like June will budget decision insights contract the over");
+    EXPECT_FALSE(scrolledOn(half, "like June will budget insights contract the over"));
+    // Or the last words kept after a word or two a correction put in front of them.
+    const QString banner = "this security product network scheduler interviews that banner";
+    EXPECT_TRUE(scrolledOn(banner, "service persona that banner backlog access for tomorrow"));
+    EXPECT_FALSE(scrolledOn(banner, "service persona name that banner backlog access for tomorrow"));
+    // One word corrected into two as the line scrolled: only that word goes.
+    const QString office = "feedback staging design office about we They roadmap";
+    EXPECT_EQ(TranscriptAssembler::splice(office, office, "of obviously about we? They roadmap priority customer"),
+              "feedback staging design of obviously about we? They roadmap priority customer");
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
               "webinar server storage article many vendor January our just we");
@@ -285,9 +299,43 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
                             "Nairobi loyalty interviews research"));
     EXPECT_TRUE(scrolledOn("But today a engineering architecture office this Nairobi team",
                            "Nairobi team interviews research"));
+    // Unless the line shows that word capitalised: its sentence goes on, with a word corrected,
+    // or from that word alone when it was the first of a sentence the line had just begun.
+    const QString retention = "survey scope maybe retention. Retention storage in data";
+    EXPECT_TRUE(scrolledOn(retention, "Retention that those in data research compliance what"));
+    EXPECT_EQ(TranscriptAssembler::splice(retention, retention, "Retention that those in data research"),
+              "survey scope maybe retention. Retention that those in data research");
+    EXPECT_TRUE(scrolledOn("okay kickoff know are sprint hotfix design savings. Firewall",
+                           "Firewall important about difficult would launch berlin"));
+    EXPECT_FALSE(scrolledOn("okay kickoff know are sprint hotfix design savings Firewall",
+                            "Firewall important about difficult would launch berlin"));
     // More words changed than kept, and nothing kept, are not the line.
     EXPECT_FALSE(scrolledOn(revised, "article market January my soon we release for later"));
     EXPECT_FALSE(scrolledOn(revised, "completely different words by now"));
+}
+
+// A rolling line that holds a phrase twice scrolls on from the one that needs fewer changes:
+// the one that ends it, unless going on from the first keeps nearly all words after it.
+TEST(TranscriptAssemblerTest, PhraseShownTwiceScrollsOnFromTheOneThatFits) {
+    using TranscriptAssembler::splice;
+    const QString twice = "The the notes get how savings. Savings notes get how";
+    EXPECT_EQ(splice(twice, twice, "notes get how savings certificate spreadsheet estimate one"),
+              "The the notes get how savings. Savings notes get how savings certificate spreadsheet estimate one");
+    const QString repeated = "absolutely all the I, the are. Need all the i the";
+    EXPECT_EQ(splice(repeated, repeated, "all the i the I to our patch change the but conversion"),
+              "absolutely all the I, the are. Need all the i the I to our patch change the but conversion");
+    // Also when the line starts with the phrase it ends with; but a line that keeps half of its
+    // words from its start was revised in place.
+    const QString starts = "then all any project our video a. A referral then all any";
+    EXPECT_EQ(splice(starts, starts, "then all any December today that like cost Toronto it more"),
+              "then all any project our video a. A referral then all any December today that like cost Toronto it more");
+    const QString revised = "Toronto draft you quickly. The June can toronto draft";
+    EXPECT_EQ(splice(revised, revised, "Toronto draft you budget. be toronto draft you quickly"),
+              "Toronto draft you budget. be toronto draft you quickly");
+    // A word corrected after the first one, and one added: it goes on from the first.
+    const QString corrected = "cheaper a any funnel. Also there right a any funnel";
+    EXPECT_EQ(splice(corrected, corrected, "a any funnel. Also there cheaper a any funnel draft"),
+              "cheaper a any funnel. Also there cheaper a any funnel draft");
 }
 
 // A word dropped by a revision lets the word before the line come back into view: it is not
@@ -320,12 +368,22 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     const QString newText = "access Toronto toronto a savings consent notes so was some";
     EXPECT_EQ(splice("The and access Toronto " + previous, previous, newText),
               "The and access Toronto toronto a savings consent notes so was some");
-    // Without text in front to check against, the alignment stands.
-    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()),
-              TranscriptAssembler::spliceCut(previous, newText));
+    // With no text in front, nothing can be shown again: the words in front are new.
+    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()), std::make_pair(qsizetype(0), qsizetype(0)));
+    // Nor can a line too narrow to have scrolled show again what the text ends with.
+    EXPECT_EQ(splice("We met. Should next it's simple like", "Should next it's simple like",
+                     "some the next it's simple like protocol"),
+              "We met. some the next it's simple like protocol");
+    // A wide one tells them apart by the words: shown again with a correction, some are still
+    // among the text's last words; put in front by a revision, none is.
+    const QString wide = "Should next it's complicated simple like protocol";
+    EXPECT_EQ(splice("We met. " + wide, wide, "some the next it's complicated simple like protocol next"),
+              "We met. some the next it's complicated simple like protocol next");
+    EXPECT_EQ(splice("Then we saw " + wide, wide, "we sew Should nest it's complicated simple like protocol next"),
+              "Then we saw Should nest it's complicated simple like protocol next");
     // Words the text does not end with are not taken as shown again.
     EXPECT_EQ(splice("The and beta gamma " + previous, previous, newText),
-              "The and beta gamma Toronto toronto a savings consent notes so was some");
+              "The and beta gamma access Toronto toronto a savings consent notes so was some");
     // The whole old line in the new one after words the text does not end with: a revision put
     // them in front, and they stay.
     const QString line = "the plan for the launch is set";
@@ -333,6 +391,34 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
               "We met. Frankly the plan for the launch is set now");
     EXPECT_EQ(splice("We met. Frankly " + line, line, "Frankly the plan for the launch is set now"),
               "We met. Frankly the plan for the launch is set now");
+
+    // A correction shortened the line, so it scrolled back over words the text ends with while
+    // few of its words stayed as they were: those words are not written again.
+    const QString shortened = "Campaign make wireframe need. Campaign blog service earlier";
+    const QString back = "have maybe Campaign make Monday need. on service these";
+    using TranscriptAssembler::scrolledBack;
+    EXPECT_EQ(scrolledBack(shortened, back, u"we're standup have maybe "), qsizetype(11));
+    EXPECT_EQ(splice("we're standup have maybe " + shortened, shortened, back),
+              "we're standup have maybe Campaign make Monday need. on service these");
+    // One word shown again while the line's own first word was corrected: when two thirds of its
+    // words come back.
+    const QString afternoon = "incident afternoon know the for server right Client build";
+    EXPECT_EQ(splice("get product calendar " + afternoon, afternoon, "calendar merge know the for server right. Client build"),
+              "get product calendar merge know the for server right. Client build");
+    EXPECT_EQ(scrolledBack(afternoon, "calendar merge know the for server right. Clint bill", u"get product calendar "),
+              std::nullopt);
+    // Of three or more words shown again one may be corrected too (not the last): the new line
+    // takes their place; a splice, which keeps the text before the line, does not.
+    const QString honestly = "honestly? Like interesting the right newsletter queue";
+    const QString corrected = "are the but honestly? Like these sure newsletter queue";
+    EXPECT_EQ(scrolledBack(honestly, corrected, u"So. Interesting the but "), qsizetype(20));
+    EXPECT_EQ(splice("So. Interesting the but " + honestly, honestly, corrected), "So. Interesting the but " + corrected);
+    EXPECT_EQ(scrolledBack(honestly, "are the and honestly? Like these sure newsletter queue", u"So. Interesting the but "),
+              std::nullopt);
+    // Not when the text does not end with them, nor when the line still starts as it did.
+    EXPECT_EQ(scrolledBack(shortened, back, u"we're standup have "), std::nullopt);
+    EXPECT_EQ(splice("standup have " + shortened, shortened, back), "standup have " + back);
+    EXPECT_EQ(scrolledBack(shortened, "Campaign make Monday need. on service these", u"have maybe "), std::nullopt);
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
