@@ -346,10 +346,11 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     // words read otherwise, was revised: a next sentence in its place would say no more than
     // the few words of its first poll. So was a guess of a few words that now reads otherwise
     // (no sentence that short ends without its full stop), or a longer one that still ends with
-    // the same word.
+    // the same word, or any, where places are kept and a line above stayed.
+    const bool keptInPlace = !change.reusesLinePlaces && change.anchoredAbove;
     if (!change.linesCanScroll && flushesOpen_ == 1 &&
         (newer.wordCount() > words ||
-         (newer.wordCount() >= 2 && (words <= maxFirstGuessWords ||
+         (newer.wordCount() >= 2 && (words <= maxFirstGuessWords || keptInPlace ||
                                      older.sameWord(words - 1, newer, newer.wordCount() - 1)))))
         return true;
     // No longer, its start rewritten: the line still ends with the word the guess ended with

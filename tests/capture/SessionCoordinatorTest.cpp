@@ -726,8 +726,8 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
 // of it kept, is that line revised; a finished line or one much shorter with nothing kept was
 // cleared away and the next sentence took its place, unless a line above stayed and the speaker's
 // next line shows below it or half of the finished line's words are kept (even when the rewrite
-// starts with the word the line ended with). So is a line that went blank for a poll and
-// came back rewritten. Where places are reused, the rewrite is the next sentence.
+// starts with the word the line ended with), or the line is a poll old. So is a line that went
+// blank for a poll and came back rewritten. Where places are reused, the rewrite is the next sentence.
 class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
 protected:
     void pollRewrites() {
@@ -757,6 +757,9 @@ protected:
         // Rewritten to start with the word it ended with, with the lines above staying.
         poll({{"C", "Next"}, {"D", "Release right if at engineering would article not."}, {"E", "Conference the"}});
         poll({{"C", "Next"}, {"D", "Release right if at engineering would article not."}, {"E", "The the new we"}});
+        // A poll old, a word shorter with little kept, with the lines above staying.
+        poll({{"C", "Next"}, {"E", "The the new we"}, {"F", "You alert the latency"}});
+        poll({{"C", "Next"}, {"E", "The the new we"}, {"F", "Referral the people"}});
         reader->end();
     }
 };
@@ -768,7 +771,8 @@ TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
               QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
                            "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
                            "D: Container that, meeting compliance feedback so password.",
-                           "D: Release right if at engineering would article not.", "E: The the new we"}));
+                           "D: Release right if at engineering would article not.", "E: The the new we",
+                           "F: Referral the people"}));
 }
 
 TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
@@ -781,7 +785,7 @@ TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
                            "D: Container that, meeting compliance feedback so password.",
                            "D: Release should if at engineering yesterday April not.",
                            "D: Release right if at engineering would article not.", "E: Conference the",
-                           "E: The the new we"}));
+                           "E: The the new we", "F: You alert the latency", "F: Referral the people"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {
