@@ -296,6 +296,26 @@ qsizetype capitalisedAgain(const QString& previous, const ComparableText& p, con
     return -1;
 }
 
+// A wide rolling line whose sentence end was followed by a sentence starting with the same word,
+// the first guess of which a correction replaced as the line scrolled ("then not. if still
+// requirement" -> "Not still requirement"): the old word that ends a sentence and the new
+// capitalised one that does not are two words, and the line goes on from the old word after it.
+// Most of the words after that one kept in order tell it from the next sentence. Returns that
+// word of `previous`, or -1.
+qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableText& p, const QString& newText,
+                                    const ComparableText& e) {
+    if (p.size() < minScrolledWidth || e.wordCount() < 2 || !newText[e.wordRawPosition(0)].isUpper() ||
+        followsSentenceEnd(newText, e.wordRawPosition(1)))
+        return -1;
+    const WordAlignment alignment = alignWords(p, e);
+    const qsizetype next = alignment.firstMatch + 1;
+    if (alignment.skip != 0 || alignment.matched < 3 || alignment.firstMatchNewer != 0 || next >= p.wordCount() ||
+        !followsSentenceEnd(previous, p.wordRawPosition(next)))
+        return -1;
+    const qsizetype rest = p.wordCount() - next;
+    return e.wordCount() > rest && 2 * (alignment.matched - 1) > rest ? next : -1;
+}
+
 // A scroll back is at most this many words longer than the word alignment made it.
 constexpr qsizetype maxScrollBackShift = 2;
 // A correction that shortened a rolling line brings back at most this many words in front.
@@ -440,6 +460,8 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         if (continues)
             return {p.wordRawPosition(wordsP - k), 0};
     }
+    if (const qsizetype next = saidAgainAfterSentenceEnd(previous, p, newText, e); next >= 0)
+        return {p.wordRawPosition(next), 0};
     // The same with words corrected in the part still shown. Old words before the first one
     // kept may as well have scrolled out as been corrected: they stay.
     // A capitalised first word goes on from where the old line shows it so.
@@ -551,7 +573,7 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
         return false;
     const std::optional<WordAlignment> alignment = scrolledFar(p, e);
     if (!alignment)
-        return false;
+        return saidAgainAfterSentenceEnd(previous, p, newText, e) >= 0;
     // A capital where the line had none starts a sentence, and a single capitalised word may
     // well be the first word of the next one: the next sentence, in the line's place. Unless
     // the line shows that very word capitalised in the part kept: then the sentence it begins
@@ -561,7 +583,9 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
     if (alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper())
         return true;
     const qsizetype i = capitalisedAgain(previous, p, newText, e, alignment->from);
-    return i >= 0 && (alignment->matched >= 2 ||
+    if (i < 0)
+        return saidAgainAfterSentenceEnd(previous, p, newText, e) >= 0;
+    return (alignment->matched >= 2 ||
                       (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i))));
 }
 

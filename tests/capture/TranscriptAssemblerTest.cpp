@@ -309,6 +309,14 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
                            "Firewall important about difficult would launch berlin"));
     EXPECT_FALSE(scrolledOn("okay kickoff know are sprint hotfix design savings Firewall",
                             "Firewall important about difficult would launch berlin"));
+    // A sentence that began with the word ending the one before, its first guess corrected as
+    // the line scrolled: the two are different words, and the sentence goes on after the first.
+    const QString sentence = "then not. if still requirement think plan friday of";
+    EXPECT_TRUE(scrolledOn(sentence, "Not still requirement problem plan friday storage in"));
+    EXPECT_EQ(TranscriptAssembler::splice(sentence, sentence, "Not still requirement problem plan friday storage in"),
+              "then not. Not still requirement problem plan friday storage in");
+    EXPECT_FALSE(scrolledOn(sentence, "Not. Still requirement problem plan friday storage in"));
+    EXPECT_FALSE(scrolledOn(sentence, "Not loyalty week problem plan friday storage in"));
     // More words changed than kept, and nothing kept, are not the line.
     EXPECT_FALSE(scrolledOn(revised, "article market January my soon we release for later"));
     EXPECT_FALSE(scrolledOn(revised, "completely different words by now"));
