@@ -13,6 +13,8 @@ namespace {
 
 // A scrolled rolling line is recognised by at least this many characters it still shares.
 constexpr qsizetype minRollingOverlap = 12;
+// Or by at least this many words, in a phrase it holds twice.
+constexpr qsizetype minPhraseWords = 3;
 // A line is known to show only its last characters once it is this wide (normalised).
 constexpr qsizetype minScrolledWidth = 36;
 // Word alignments look at most at this many words of each line (the end of the older line,
@@ -416,12 +418,14 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         // changes, a word corrected counting as two added at the end (the recogniser adds words
         // at every poll and corrects a few now and then). A line revised in place keeps at
         // least half of its words, though.
+        // Three words make a phrase however short they are.
         const qsizetype overlap = wordBorder(p, e);
-        if (overlap >= minRollingOverlap && p.size() - overlap != at) {
+        const qsizetype shared =
+            overlap > 0 ? ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap))).wordCount() : 0;
+        if ((overlap >= minRollingOverlap || shared >= minPhraseWords) && p.size() - overlap != at) {
             const ComparableText rest(QStringView(previous).mid(p.rawPosition(at)));
             const qsizetype kept = commonWords(rest, e);
             const qsizetype fromFirst = 2 * (rest.wordCount() - kept) + std::max<qsizetype>(0, e.wordCount() - rest.wordCount());
-            const qsizetype shared = ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap))).wordCount();
             if (e.wordCount() - shared < fromFirst && (at > 0 || 2 * kept < rest.wordCount()))
                 return {p.rawPosition(p.size() - overlap), 0};
         }

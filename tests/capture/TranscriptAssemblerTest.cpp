@@ -337,6 +337,10 @@ TEST(TranscriptAssemblerTest, PhraseShownTwiceScrollsOnFromTheOneThatFits) {
     const QString starts = "then all any project our video a. A referral then all any";
     EXPECT_EQ(splice(starts, starts, "then all any December today that like cost Toronto it more"),
               "then all any project our video a. A referral then all any December today that like cost Toronto it more");
+    // Three short words are a phrase too.
+    const QString shortPhrase = "the all any project our video a. A referral the all any";
+    EXPECT_EQ(splice(shortPhrase, shortPhrase, "the all any December today that like cost Toronto it more"),
+              "the all any project our video a. A referral the all any December today that like cost Toronto it more");
     const QString revised = "Toronto draft you quickly. The June can toronto draft";
     EXPECT_EQ(splice(revised, revised, "Toronto draft you budget. be toronto draft you quickly"),
               "Toronto draft you budget. be toronto draft you quickly");
