@@ -152,6 +152,7 @@ struct WordAlignment {
     qsizetype span = 0;  // older words from `from` to the end
     qsizetype firstMatch = 0;  // the older word of the first matched pair
     qsizetype firstMatchNewer = 0;  // and its newer word
+    qsizetype lastKept = -1;  // the newer word the older line's last word is kept as, or -1
 
     bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
 };
@@ -185,6 +186,8 @@ WordAlignment alignWords(const ComparableText& older, const ComparableText& newe
             j = k;
     }
     qsizetype i = n;
+    if (j > 0 && same(n - 1, j - 1) && at(n, j) == at(n - 1, j - 1) + matchScore)
+        result.lastKept = j - 1;
     while (i > 0 && j > 0) {
         const bool equal = same(i - 1, j - 1);
         if (at(i, j) == at(i - 1, j - 1) + (equal ? matchScore : mismatchScore)) {
@@ -215,7 +218,11 @@ constexpr qsizetype maxCorrectionWords = 2;
 // them kept than changed (or as many, three at least).
 std::optional<WordAlignment> scrolledFar(const ComparableText& older, const ComparableText& newer) {
     const WordAlignment alignment = alignWords(older, newer);
-    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 || newer.wordCount() <= alignment.span)
+    // The line grew at its end: more words than the part kept, or words after its last one
+    // (several words corrected into fewer meanwhile).
+    const bool grew = newer.wordCount() > alignment.span ||
+                      (alignment.lastKept >= 0 && alignment.lastKept + 1 < newer.wordCount());
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 || !grew)
         return std::nullopt;
     const bool mostKept =
         2 * alignment.matched > alignment.span || (2 * alignment.matched == alignment.span && alignment.matched >= 3);

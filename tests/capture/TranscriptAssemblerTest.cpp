@@ -287,6 +287,13 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     const QString office = "feedback staging design office about we They roadmap";
     EXPECT_EQ(TranscriptAssembler::splice(office, office, "of obviously about we? They roadmap priority customer"),
               "feedback staging design of obviously about we? They roadmap priority customer");
+    // Three words corrected into two as the line scrolled by one: no more words than those kept,
+    // but one after its last word.
+    const QString fewer = "all, document. Think there offer going is pipeline office";
+    EXPECT_TRUE(scrolledOn(fewer, "document. Think there very think pipeline office revenue"));
+    EXPECT_EQ(TranscriptAssembler::splice(fewer, fewer, "document. Think there very think pipeline office revenue"),
+              "all, document. Think there very think pipeline office revenue");
+    EXPECT_FALSE(scrolledOn(fewer, "document. Think there very think maybe pipeline office"));
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
               "webinar server storage article many vendor January our just we");
