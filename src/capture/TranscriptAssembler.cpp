@@ -325,6 +325,10 @@ qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableTex
     return e.wordCount() > rest && 2 * (alignment.matched - 1) > rest ? next : -1;
 }
 
+// Words a line that scrolled keeps, its newly capitalised first word one of them, to be told
+// from the next sentence in its place.
+constexpr qsizetype minCapitalisedKept = 4;
+
 // A scroll back is at most this many words longer than the word alignment made it.
 constexpr qsizetype maxScrollBackShift = 2;
 // A correction that shortened a rolling line brings back at most this many words in front.
@@ -593,11 +597,14 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
         return true;
     if (alignment->matched >= 2 && previous[p.wordRawPosition(alignment->from)].isUpper())
         return true;
+    // Nor is it when its first word and three more are the line's, in order: a correction
+    // moved the sentence start.
+    if (alignment->firstMatchNewer == 0 && alignment->matched >= minCapitalisedKept)
+        return true;
     const qsizetype i = capitalisedAgain(previous, p, newText, e, alignment->from);
     if (i < 0)
         return saidAgainAfterSentenceEnd(previous, p, newText, e) >= 0;
-    return (alignment->matched >= 2 ||
-                      (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i))));
+    return alignment->matched >= 2 || (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i)));
 }
 
 std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before) {

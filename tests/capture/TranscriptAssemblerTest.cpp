@@ -306,6 +306,10 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
                             "Nairobi loyalty interviews research"));
     EXPECT_TRUE(scrolledOn("But today a engineering architecture office this Nairobi team",
                            "Nairobi team interviews research"));
+    // It does when that word and three more are kept in order: a correction moved the sentence start.
+    const QString client = "Client get there next the certificate time with";
+    EXPECT_TRUE(scrolledOn(client, "Get schedule memory certificate, time with standup I."));
+    EXPECT_FALSE(scrolledOn(client, "Get schedule memory certificate, lunch standup I."));
     // Unless the line shows that word capitalised: its sentence goes on, with a word corrected,
     // or from that word alone when it was the first of a sentence the line had just begun.
     const QString retention = "survey scope maybe retention. Retention storage in data";
