@@ -325,6 +325,26 @@ qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableTex
     return e.wordCount() > rest && 2 * (alignment.matched - 1) > rest ? next : -1;
 }
 
+// A wide rolling line that scrolled on to a sentence end it showed, the two words after which
+// a correction replaced meanwhile: as many words changed as kept, but the kept ones hold that
+// sentence end and the capitalised word after it ("research the. On January that" -> "the. On
+// still right revenue"). Returns the old word the line goes on from, or -1.
+qsizetype scrolledToSentenceEnd(const QString& previous, const ComparableText& p, const QString& newText,
+                                const ComparableText& e) {
+    if (p.size() < minScrolledWidth || e.wordCount() < 3)
+        return -1;
+    const WordAlignment alignment = alignWords(p, e);
+    const qsizetype from = alignment.firstMatch;
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.firstMatchNewer != 0 || alignment.matched < 2 ||
+        2 * alignment.matched != alignment.span || e.wordCount() <= alignment.span || from + 1 >= p.wordCount() ||
+        !p.sameWord(from + 1, e, 1))
+        return -1;
+    const bool sentenceEnd = followsSentenceEnd(previous, p.wordRawPosition(from + 1)) &&
+                             followsSentenceEnd(newText, e.wordRawPosition(1)) &&
+                             previous[p.wordRawPosition(from + 1)].isUpper() && newText[e.wordRawPosition(1)].isUpper();
+    return sentenceEnd ? from : -1;
+}
+
 // Words a line that scrolled keeps, its newly capitalised first word one of them, to be told
 // from the next sentence in its place.
 constexpr qsizetype minCapitalisedKept = 4;
@@ -477,6 +497,8 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
     }
     if (const qsizetype next = saidAgainAfterSentenceEnd(previous, p, newText, e); next >= 0)
         return {p.wordRawPosition(next), 0};
+    if (const qsizetype from = scrolledToSentenceEnd(previous, p, newText, e); from >= 0)
+        return {p.wordRawPosition(from), 0};
     // The same with words corrected in the part still shown. Old words before the first one
     // kept may as well have scrolled out as been corrected: they stay.
     // A capitalised first word goes on from where the old line shows it so.
@@ -588,7 +610,8 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
         return false;
     const std::optional<WordAlignment> alignment = scrolledFar(p, e);
     if (!alignment)
-        return saidAgainAfterSentenceEnd(previous, p, newText, e) >= 0;
+        return saidAgainAfterSentenceEnd(previous, p, newText, e) >= 0 ||
+               scrolledToSentenceEnd(previous, p, newText, e) >= 0;
     // A capital where the line had none starts a sentence, and a single capitalised word may
     // well be the first word of the next one: the next sentence, in the line's place. Unless
     // the line shows that very word capitalised in the part kept: then the sentence it begins

@@ -294,6 +294,12 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     EXPECT_EQ(TranscriptAssembler::splice(fewer, fewer, "document. Think there very think pipeline office revenue"),
               "all, document. Think there very think pipeline office revenue");
     EXPECT_FALSE(scrolledOn(fewer, "document. Think there very think maybe pipeline office"));
+    // As many words corrected as kept, two of them, where the kept ones hold a sentence end.
+    const QString research = "into monitoring they how research the. On January that";
+    EXPECT_TRUE(scrolledOn(research, "the. On still right revenue October owner outage"));
+    EXPECT_EQ(TranscriptAssembler::splice(research, research, "the. On still right revenue October owner outage"),
+              "into monitoring they how research the. On still right revenue October owner outage");
+    EXPECT_FALSE(scrolledOn(research, "the on still right revenue October owner outage"));
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
     EXPECT_EQ(TranscriptAssembler::splice(revised, revised, "many vendor January our just we"),
               "webinar server storage article many vendor January our just we");
