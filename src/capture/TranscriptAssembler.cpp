@@ -331,7 +331,8 @@ qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableTex
 // still right revenue"). Returns the old word the line goes on from, or -1.
 qsizetype scrolledToSentenceEnd(const QString& previous, const ComparableText& p, const QString& newText,
                                 const ComparableText& e) {
-    if (p.size() < minScrolledWidth || e.wordCount() < 3)
+    if (p.size() < minScrolledWidth || e.wordCount() < 3 || !newText[e.wordRawPosition(1)].isUpper() ||
+        !followsSentenceEnd(newText, e.wordRawPosition(1)))
         return -1;
     const WordAlignment alignment = alignWords(p, e);
     const qsizetype from = alignment.firstMatch;
@@ -339,9 +340,8 @@ qsizetype scrolledToSentenceEnd(const QString& previous, const ComparableText& p
         2 * alignment.matched != alignment.span || e.wordCount() <= alignment.span || from + 1 >= p.wordCount() ||
         !p.sameWord(from + 1, e, 1))
         return -1;
-    const bool sentenceEnd = followsSentenceEnd(previous, p.wordRawPosition(from + 1)) &&
-                             followsSentenceEnd(newText, e.wordRawPosition(1)) &&
-                             previous[p.wordRawPosition(from + 1)].isUpper() && newText[e.wordRawPosition(1)].isUpper();
+    const bool sentenceEnd =
+        followsSentenceEnd(previous, p.wordRawPosition(from + 1)) && previous[p.wordRawPosition(from + 1)].isUpper();
     return sentenceEnd ? from : -1;
 }
 
