@@ -353,6 +353,13 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
          (newer.wordCount() >= 2 && (words <= maxFirstGuessWords || keptInPlace ||
                                      older.sameWord(words - 1, newer, newer.wordCount() - 1)))))
         return true;
+    // A longer guess that cannot scroll, rewritten in its place about as long, more than half of
+    // its words still there in order: revised. A next sentence in its place would share a word
+    // or two at most.
+    if (!change.linesCanScroll && words > maxFirstGuessWords && newer.wordCount() <= words &&
+        newer.wordCount() + maxDroppedWords >= words &&
+        2 * keptInOrder(older, newer, newer.wordCount()) > words)
+        return true;
     // No longer, its start rewritten: the line still ends with the word the guess ended with
     // (with its last two, for a longer guess).
     if (newer.wordCount() <= words) {

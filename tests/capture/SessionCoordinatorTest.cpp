@@ -704,11 +704,19 @@ TEST_F(SessionCoordinatorTest, FewWordsRewrittenOnePollLaterAreTheGuessRevisedWh
                            "A: Like people at", "A: They to summary what."}));
 }
 
-// Where lines cannot scroll, a long line revised in several places while it grows is the same
-// line; the next sentence in its place, even starting with the same word, is not.
-TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSentenceInItsPlace) {
+// Where lines cannot scroll, a line revised in several places while it grows is the same line
+// (a guess of a few words too, rewritten polls later about as long, more than half of it kept);
+// the next sentence in its place, even starting with the same word, is not.
+TEST_F(SessionCoordinatorTest, LineRevisedInSeveralPlacesIsToldFromTheNextSentenceInItsPlace) {
     reader->canScroll = false;
     start();
+    poll({{"B", "Okay then."}, {"A", "June all"}});
+    poll({{"B", "Okay then."}, {"A", "June all standup calendar about"}});
+    poll({{"B", "Okay then."}, {"A", "June them calendar about thing"}});
+    poll({{"B", "Okay then."}, {"A", "June them calendar about thing."}});
+    poll({{"B", "Okay then."}, {"A", "The budget"}});
+    poll({{"B", "Okay then."}, {"A", "The budget needs another look"}});
+    poll({{"B", "Okay then."}, {"A", "The plan needs more time."}});
     poll({{"B", "Okay then."}, {"A", "And last be the some afternoon in hiring we're"}});
     poll({{"B", "Okay then."}, {"A", "And last be the some afternoon in hiring we're was"}});
     poll({{"B", "Okay then."}, {"A", "And last be the what afternoon in incident and will the"}});
@@ -717,7 +725,9 @@ TEST_F(SessionCoordinatorTest, LongLineRevisedInSeveralPlacesIsToldFromTheNextSe
     poll({{"B", "Okay then."}, {"A", "The budget needs another look before we sign it off"}});
     reader->end();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay then.", "A: And last be the what afternoon in incident and will the plan.",
+              QStringList({"B: Okay then.", "A: June them calendar about thing.",
+                           "A: The budget needs another look", "A: The plan needs more time.",
+                           "A: And last be the what afternoon in incident and will the plan.",
                            "A: The release is ready for review on Friday morning now",
                            "A: The budget needs another look before we sign it off"}));
 }
