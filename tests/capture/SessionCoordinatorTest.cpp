@@ -129,6 +129,23 @@ TEST_F(SessionCoordinatorTest, SameSpeakerLineScrollingUpIsNeitherLostNorRepeate
               QStringList({"A: first sentence here", "A: second one", "A: third part"}));
 }
 
+// Where lines cannot scroll, a guess that moved up as the line above left and was revised as it
+// moved is kept once; a different sentence in its place is not taken for it.
+TEST_F(SessionCoordinatorTest, GuessRevisedAsItMovesUpIsKeptOnceWhereLinesCannotScroll) {
+    reader->canScroll = false;
+    start();
+    poll({{"B", "Okay then."}, {"A", "data have process"}});
+    poll({{"B", "Okay then."}, {"A", "data have process webinar okay"}});
+    poll({{"A", "Slides have process later okay"}, {"C", "To project"}});
+    poll({{"A", "Slides have process later okay."}, {"C", "To project think them."}});
+    poll({{"C", "To project think them."}, {"A", "The budget needs another look"}});
+    poll({{"A", "The plan needs more time."}, {"B", "Right."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay then.", "A: Slides have process later okay.", "C: To project think them.",
+                           "A: The budget needs another look", "A: The plan needs more time.", "B: Right."}));
+}
+
 // Blocks that scroll off the top move every line to another place; none is written twice.
 TEST_F(SessionCoordinatorTest, BlocksScrollingOffTheTopAreWrittenOnce) {
     start();
