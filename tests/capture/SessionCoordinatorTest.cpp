@@ -358,6 +358,24 @@ TEST_F(SessionCoordinatorTest, LineReplacedByAnotherSpeakersIsNotRevisedByASimil
               QStringList({"A: line number 1", "B: line number 2", "A: line number 3"}));
 }
 
+// Where places are kept, a long line missing for a poll while a new guess of its speaker showed
+// comes back revised as that line; the guess below it is revised too. Neither is written twice.
+TEST_F(SessionCoordinatorTest, LongLineBackRevisedAfterAGuessTookItsPlaceIsWrittenOnceWherePlacesAreKept) {
+    reader->canScroll = false;
+    reader->reusesPlaces = false;
+    start();
+    poll({{"A", "All product also in change going marketing ticket action that the design"}});
+    poll({{"A", "All product also in change going marketing ticket action that the design see"}});
+    poll({{"A", "The review for"}});
+    poll({{"A", "All product also, in change going marketing ticket action, that the design see"}, {"A", "is for"}});
+    poll({{"A", "All product also, in change going marketing ticket action, that the design see"},
+          {"A", "is for about bandwidth."}});
+    reader->end();
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: All product also, in change going marketing ticket action, that the design see",
+                           "A: is for about bandwidth."}));
+}
+
 // A long block revised before its end in the polls that also add words (a word replaced by
 // two, punctuation and case changed, a word dropped), far past the first 64 words: one
 // utterance with the corrected text, nothing repeated.
