@@ -358,11 +358,11 @@ TEST_F(SessionCoordinatorTest, LineReplacedByAnotherSpeakersIsNotRevisedByASimil
               QStringList({"A: line number 1", "B: line number 2", "A: line number 3"}));
 }
 
-// Where places are kept, a long line missing for a poll while a new guess of its speaker showed
-// comes back revised as that line; the guess below it is revised too. Neither is written twice.
-TEST_F(SessionCoordinatorTest, LongLineBackRevisedAfterAGuessTookItsPlaceIsWrittenOnceWherePlacesAreKept) {
+// Where lines cannot scroll, a long line missing for a poll while a new guess of its speaker
+// showed comes back revised as that line; the guess below it is revised too. Neither is written
+// twice.
+TEST_F(SessionCoordinatorTest, LongLineBackRevisedAfterAGuessTookItsPlaceIsWrittenOnceWhereLinesCannotScroll) {
     reader->canScroll = false;
-    reader->reusesPlaces = false;
     start();
     poll({{"A", "All product also in change going marketing ticket action that the design"}});
     poll({{"A", "All product also in change going marketing ticket action that the design see"}});
