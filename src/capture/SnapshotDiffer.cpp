@@ -13,11 +13,15 @@ namespace {
 constexpr qsizetype unpaired = -1;
 // Snapshots a vanished line is remembered for.
 constexpr int rememberedSnapshots = 2;
+// A former line of a speaker up to this many words long may be read as the same line as a new
+// one by chance.
+constexpr qsizetype maxAlikeByChanceWords = 8;
 } // namespace
 
 void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>& into) {
     const qsizetype np = reference_.size();
     const qsizetype nc = snapshot.size();
+    const bool linesFixed = !linesCanScroll_;
 
     // Which lines are the same line; comparison forms are made only where needed.
     auto olderForms = std::vector<std::optional<ComparableText>>(std::size_t(np));
@@ -48,13 +52,15 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
     }
 
     // A line that vanished when other lines took its place comes back changed only among lines
-    // that stayed; alone, a similar line of its speaker is rather a new one.
+    // that stayed; alone, a similar line of its speaker is rather a new one. Where lines cannot
+    // scroll, a long line that comes back the same line is that line: no new sentence is that alike.
     bool anyStayed = false;
     for (qsizetype k = 0; k < np * nc && !anyStayed; ++k)
         anyStayed = same[std::size_t(k)] && !reference_[k / nc].vanished;
     for (qsizetype k = 0; k < np * nc && !anyStayed; ++k) {
         const ReferenceLine& older = reference_[k / nc];
-        if (same[std::size_t(k)] && older.replaced && older.text != snapshot[k % nc].text)
+        if (same[std::size_t(k)] && older.replaced && older.text != snapshot[k % nc].text &&
+            !(linesFixed && olderForms[std::size_t(k / nc)]->wordCount() > maxAlikeByChanceWords))
             same[std::size_t(k)] = 0;
     }
 

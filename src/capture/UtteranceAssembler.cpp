@@ -54,6 +54,8 @@ qsizetype endOfFormerLine(const QString& previous, const QString& newText, const
 constexpr qsizetype maxFirstGuessWords = 3;
 constexpr qsizetype maxRevisedGuessWords = 8;
 constexpr qsizetype maxRevisedLineWords = 64;
+// Words a revision may drop from a line at once.
+constexpr qsizetype maxDroppedWords = 2;
 
 // How many of `older`'s words come back in order among the first `span` words of `newer`.
 qsizetype keptInOrder(const ComparableText& older, const ComparableText& newer, qsizetype span) {
@@ -86,6 +88,16 @@ bool continuesWith(const QString& open, const QString& rest, bool placesKept = f
                     openWords.wordCount());
     return openWords.wordCount() == 1 && restWords.wordCount() > 0 &&
            openWords.sameWord(0, restWords, 0);
+}
+
+// Whether `newer` is the unfinished guess `older` of more than a few words, rewritten about as
+// long with more than half of its words still there in order. The next sentence in its place
+// would share a word or two at most.
+bool rewrittenAboutAsLong(const ComparableText& older, const ComparableText& newer) {
+    const qsizetype words = older.wordCount();
+    return words > maxFirstGuessWords && newer.wordCount() <= words &&
+           newer.wordCount() + maxDroppedWords >= words &&
+           2 * keptInOrder(older, newer, newer.wordCount()) > words;
 }
 
 // Whether the words `newer` keeps from `older` moved towards its start, as in a rolling line that
@@ -135,9 +147,6 @@ bool endsSentence(QStringView line) {
     const QStringView trimmed = line.trimmed();
     return !trimmed.isEmpty() && sentenceEnds.contains(trimmed.back());
 }
-
-// Words a revision may drop from a line at once.
-constexpr qsizetype maxDroppedWords = 2;
 
 // The speaker's latest utterance in `completed` before `end`, or nothing.
 QString latestOf(const QString& speaker, const QList<CaptionEntry>& completed, qsizetype end) {
@@ -324,6 +333,15 @@ bool UtteranceAssembler::revisedInPlace(const CaptionChange& change, bool endsWi
     return newer.wordCount() + maxDroppedWords >= older.wordCount() && 2 * kept >= newer.wordCount();
 }
 
+bool UtteranceAssembler::revisesOpenGuess(const CaptionChange& change) const {
+    // A line that cannot scroll moved up as the line above left, and was revised as it moved:
+    // no line kept its place to pair it by. The open guess, not shown as it was, is that line.
+    if (change.previousText || change.linesCanScroll || change.anchored || change.anchoredAbove ||
+        change.entry.speaker != *currentSpeaker_ || endsSentence(currentText_.text()))
+        return false;
+    return rewrittenAboutAsLong(ComparableText(currentText_.text()), ComparableText(change.entry.text));
+}
+
 bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
     // The open utterance is nothing but the line's first few words, unfinished, and the line
     // now says more: the recogniser revised its first guess (a misheard first word), it did not
@@ -353,6 +371,8 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
          (newer.wordCount() >= 2 && (words <= maxFirstGuessWords || keptInPlace ||
                                      older.sameWord(words - 1, newer, newer.wordCount() - 1)))))
         return true;
+    if (!change.linesCanScroll && rewrittenAboutAsLong(older, newer))
+        return true;
     // No longer, its start rewritten: the line still ends with the word the guess ended with
     // (with its last two, for a longer guess).
     if (newer.wordCount() <= words) {
@@ -375,6 +395,10 @@ bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {
 
 void UtteranceAssembler::addLine(const CaptionChange& change, QList<CaptionEntry>& completed) {
     const CaptionEntry& entry = change.entry;
+    if (revisesOpenGuess(change)) {
+        currentText_.assign(entry.text);
+        return;
+    }
     if (entry.speaker == *currentSpeaker_ && !startsNextLine(change) &&
         currentText_.merge(entry.text))
         return;

@@ -43,6 +43,7 @@ private:
     static bool handsOnToNext(const QString& added, qsizetype target, QList<CaptionEntry>& completed);
     bool revisedInPlace(const CaptionChange& change, bool endsWithPrevious) const;
     bool isFirstGuess(const CaptionChange& change) const;
+    bool revisesOpenGuess(const CaptionChange& change) const;
     bool isFreshGuess() const;
 
     std::optional<QString> currentSpeaker_;
