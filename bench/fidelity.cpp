@@ -123,8 +123,11 @@ void trace(FidelityStyle style, std::uint64_t seed, int first, int last) {
             std::printf("  line %s: %s\n", qPrintable(line.speaker), qPrintable(line.text));
         for (const CaptionChange& change : changes) {
             std::printf("  change%s%s%s%s %s: %s\n", change.previousText ? " paired" : " new",
-                        change.sameLineAsPrevious ? " same" : "", change.anchored ? " anchored" : "",
-                        change.newest ? "" : change.laterLineShown ? " below" : " vanished-below",
+                        change.sameLineAsPrevious ? " same" : "",
+                        change.anchored ? " anchored" : "",
+                        change.newest           ? ""
+                        : change.laterLineShown ? " below"
+                                                : " vanished-below",
                         qPrintable(change.entry.speaker), qPrintable(change.entry.text));
         }
         for (qsizetype k = before; k < completed.size(); ++k)

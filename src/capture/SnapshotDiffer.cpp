@@ -41,10 +41,12 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
                     newerForms[std::size_t(j)].emplace(newer.text);
                 // A rolling line scrolled past most of it is that line too: else a line it left
                 // behind a poll ago, remembered, may take its place.
-                isSame = TranscriptAssembler::sameLine(older.text, newer.text, *olderForms[std::size_t(i)],
+                isSame = TranscriptAssembler::sameLine(older.text, newer.text,
+                                                       *olderForms[std::size_t(i)],
                                                        *newerForms[std::size_t(j)]) ||
                          (linesCanScroll_ &&
-                          TranscriptAssembler::scrolledOn(older.text, newer.text, *olderForms[std::size_t(i)],
+                          TranscriptAssembler::scrolledOn(older.text, newer.text,
+                                                          *olderForms[std::size_t(i)],
                                                           *newerForms[std::size_t(j)]));
             }
             same[std::size_t(i * nc + j)] = isSame;
@@ -53,7 +55,8 @@ void SnapshotDiffer::diff(const CaptionSnapshot& snapshot, QList<CaptionChange>&
 
     // A line that vanished when other lines took its place comes back changed only among lines
     // that stayed; alone, a similar line of its speaker is rather a new one. Where lines cannot
-    // scroll, a long line that comes back the same line is that line: no new sentence is that alike.
+    // scroll, a long line that comes back the same line is that line: no new sentence is that
+    // alike.
     bool anyStayed = false;
     for (qsizetype k = 0; k < np * nc && !anyStayed; ++k)
         anyStayed = same[std::size_t(k)] && !reference_[k / nc].vanished;

@@ -12,8 +12,8 @@ namespace velmora {
 // for the next sentence and sometimes drop a line for one poll, so lines are not paired by
 // position: the pairs are the largest ordered matching of lines of the same speaker that are
 // the same line (TranscriptAssembler::sameLine, or where lines scroll, scrolledOn); lines
-// between two such pairs pair up by position when their speakers agree. A line that vanishes is remembered for a few more
-// snapshots, so that it is not taken for new when it comes back.
+// between two such pairs pair up by position when their speakers agree. A line that vanishes is
+// remembered for a few more snapshots, so that it is not taken for new when it comes back.
 class SnapshotDiffer {
 public:
     // Appends the new and changed lines of `snapshot` to `into`, then remembers the snapshot.

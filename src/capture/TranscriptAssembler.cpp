@@ -151,8 +151,8 @@ struct WordAlignment {
     qsizetype matched = 0;
     qsizetype span = 0;  // older words from `from` to the end
     qsizetype firstMatch = 0;  // the older word of the first matched pair
-    qsizetype firstMatchNewer = 0;  // and its newer word
-    qsizetype lastKept = -1;  // the newer word the older line's last word is kept as, or -1
+    qsizetype firstMatchNewer = 0; // and its newer word
+    qsizetype lastKept = -1;       // the newer word the older line's last word is kept as, or -1
 
     bool convincing() const { return matched >= 3 && 3 * matched >= 2 * span; }
 };
@@ -224,12 +224,13 @@ std::optional<WordAlignment> scrolledFar(const ComparableText& older, const Comp
                       (alignment.lastKept >= 0 && alignment.lastKept + 1 < newer.wordCount());
     if (alignment.skip != 0 || alignment.from == 0 || alignment.matched == 0 || !grew)
         return std::nullopt;
-    const bool mostKept =
-        2 * alignment.matched > alignment.span || (2 * alignment.matched == alignment.span && alignment.matched >= 3);
+    const bool mostKept = 2 * alignment.matched > alignment.span ||
+                          (2 * alignment.matched == alignment.span && alignment.matched >= 3);
     // Words before the first kept one may as well have scrolled out while a correction put a
     // word or two in front of the kept ones.
-    const bool keptAfterCorrection = alignment.matched >= 2 && alignment.firstMatchNewer <= maxCorrectionWords &&
-                                     2 * alignment.matched > older.wordCount() - alignment.firstMatch;
+    const bool keptAfterCorrection =
+        alignment.matched >= 2 && alignment.firstMatchNewer <= maxCorrectionWords &&
+        2 * alignment.matched > older.wordCount() - alignment.firstMatch;
     if (!mostKept && !keptAfterCorrection)
         return std::nullopt;
     return alignment;
@@ -290,7 +291,9 @@ bool endsSentence(QStringView text) {
 }
 
 // Whether the word at raw position `at` of `text` begins a sentence the text holds before it.
-bool followsSentenceEnd(const QString& text, qsizetype at) { return endsSentence(QStringView(text).left(at)); }
+bool followsSentenceEnd(const QString& text, qsizetype at) {
+    return endsSentence(QStringView(text).left(at));
+}
 
 // The first word of `previous` from word `from` on that is the capitalised word `newText`
 // starts with, or -1.
@@ -311,15 +314,16 @@ qsizetype capitalisedAgain(const QString& previous, const ComparableText& p, con
 // capitalised one that does not are two words, and the line goes on from the old word after it.
 // Most of the words after that one kept in order tell it from the next sentence. Returns that
 // word of `previous`, or -1.
-qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableText& p, const QString& newText,
-                                    const ComparableText& e) {
-    if (p.size() < minScrolledWidth || e.wordCount() < 2 || !newText[e.wordRawPosition(0)].isUpper() ||
+qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableText& p,
+                                    const QString& newText, const ComparableText& e) {
+    if (p.size() < minScrolledWidth || e.wordCount() < 2 ||
+        !newText[e.wordRawPosition(0)].isUpper() ||
         followsSentenceEnd(newText, e.wordRawPosition(1)))
         return -1;
     const WordAlignment alignment = alignWords(p, e);
     const qsizetype next = alignment.firstMatch + 1;
-    if (alignment.skip != 0 || alignment.matched < 3 || alignment.firstMatchNewer != 0 || next >= p.wordCount() ||
-        !followsSentenceEnd(previous, p.wordRawPosition(next)))
+    if (alignment.skip != 0 || alignment.matched < 3 || alignment.firstMatchNewer != 0 ||
+        next >= p.wordCount() || !followsSentenceEnd(previous, p.wordRawPosition(next)))
         return -1;
     const qsizetype rest = p.wordCount() - next;
     return e.wordCount() > rest && 2 * (alignment.matched - 1) > rest ? next : -1;
@@ -329,19 +333,20 @@ qsizetype saidAgainAfterSentenceEnd(const QString& previous, const ComparableTex
 // a correction replaced meanwhile: as many words changed as kept, but the kept ones hold that
 // sentence end and the capitalised word after it ("research the. On January that" -> "the. On
 // still right revenue"). Returns the old word the line goes on from, or -1.
-qsizetype scrolledToSentenceEnd(const QString& previous, const ComparableText& p, const QString& newText,
-                                const ComparableText& e) {
-    if (p.size() < minScrolledWidth || e.wordCount() < 3 || !newText[e.wordRawPosition(1)].isUpper() ||
+qsizetype scrolledToSentenceEnd(const QString& previous, const ComparableText& p,
+                                const QString& newText, const ComparableText& e) {
+    if (p.size() < minScrolledWidth || e.wordCount() < 3 ||
+        !newText[e.wordRawPosition(1)].isUpper() ||
         !followsSentenceEnd(newText, e.wordRawPosition(1)))
         return -1;
     const WordAlignment alignment = alignWords(p, e);
     const qsizetype from = alignment.firstMatch;
-    if (alignment.skip != 0 || alignment.from == 0 || alignment.firstMatchNewer != 0 || alignment.matched < 2 ||
-        2 * alignment.matched != alignment.span || e.wordCount() <= alignment.span || from + 1 >= p.wordCount() ||
-        !p.sameWord(from + 1, e, 1))
+    if (alignment.skip != 0 || alignment.from == 0 || alignment.firstMatchNewer != 0 ||
+        alignment.matched < 2 || 2 * alignment.matched != alignment.span ||
+        e.wordCount() <= alignment.span || from + 1 >= p.wordCount() || !p.sameWord(from + 1, e, 1))
         return -1;
-    const bool sentenceEnd =
-        followsSentenceEnd(previous, p.wordRawPosition(from + 1)) && previous[p.wordRawPosition(from + 1)].isUpper();
+    const bool sentenceEnd = followsSentenceEnd(previous, p.wordRawPosition(from + 1)) &&
+                             previous[p.wordRawPosition(from + 1)].isUpper();
     return sentenceEnd ? from : -1;
 }
 
@@ -357,28 +362,32 @@ constexpr qsizetype maxWordsBroughtBack = 8;
 // The words in front of the old line's first word that a rolling line shows again after a
 // correction shortened it, and the code units of the text before the line they stand for:
 // words the text before the line ends with, then at least half of the old line's words in
-// order (two thirds after a single word, unless the old line's first word follows it). With `corrected`, one
-// of three or more words shown again may read otherwise, as long as the last does not.
+// order (two thirds after a single word, unless the old line's first word follows it). With
+// `corrected`, one of three or more words shown again may read otherwise, as long as the last does
+// not.
 struct BroughtBack {
     qsizetype words = 0;
     qsizetype length = 0;
 };
 
 std::optional<BroughtBack> wordsBroughtBack(const ComparableText& older, QStringView newText,
-                                            const ComparableText& newer, QStringView before, bool corrected) {
-    if (older.size() < minScrolledWidth || older.wordCount() < 2 || older.wordCount() > alignedWords ||
-        before.isEmpty())
+                                            const ComparableText& newer, QStringView before,
+                                            bool corrected) {
+    if (older.size() < minScrolledWidth || older.wordCount() < 2 ||
+        older.wordCount() > alignedWords || before.isEmpty())
         return std::nullopt;
-    const QStringView tailText = before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack));
+    const QStringView tailText =
+        before.right(std::min<qsizetype>(before.size(), 32 * maxWordsBroughtBack));
     const ComparableText tail(tailText);
-    for (qsizetype k = 1; k <= maxWordsBroughtBack && k + 1 < newer.wordCount() && k <= tail.wordCount(); ++k) {
+    for (qsizetype k = 1;
+         k <= maxWordsBroughtBack && k + 1 < newer.wordCount() && k <= tail.wordCount(); ++k) {
         const bool anchored = k >= 2 || newer.sameWord(k, older, 0);
         const qsizetype offset = tail.wordCount() - k;
         qsizetype same = 0;
         for (qsizetype w = 0; w < k; ++w)
             same += newer.sameWord(w, tail, offset + w) ? 1 : 0;
         const bool shownAgain = same == k || (corrected && k >= 3 && same + 1 == k &&
-                                               newer.sameWord(k - 1, tail, offset + k - 1));
+                                              newer.sameWord(k - 1, tail, offset + k - 1));
         if (!shownAgain)
             continue;
         const ComparableText rest(newText.mid(newer.wordRawPosition(k)));
@@ -452,11 +461,16 @@ std::pair<qsizetype, qsizetype> spliceCut(const QString& previous, const QString
         // Three words make a phrase however short they are.
         const qsizetype overlap = wordBorder(p, e);
         const qsizetype shared =
-            overlap > 0 ? ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap))).wordCount() : 0;
-        if ((overlap >= minRollingOverlap || shared >= minPhraseWords) && p.size() - overlap != at) {
+            overlap > 0
+                ? ComparableText(QStringView(previous).mid(p.rawPosition(p.size() - overlap)))
+                      .wordCount()
+                : 0;
+        if ((overlap >= minRollingOverlap || shared >= minPhraseWords) &&
+            p.size() - overlap != at) {
             const ComparableText rest(QStringView(previous).mid(p.rawPosition(at)));
             const qsizetype kept = commonWords(rest, e);
-            const qsizetype fromFirst = 2 * (rest.wordCount() - kept) + std::max<qsizetype>(0, e.wordCount() - rest.wordCount());
+            const qsizetype fromFirst = 2 * (rest.wordCount() - kept) +
+                                        std::max<qsizetype>(0, e.wordCount() - rest.wordCount());
             if (e.wordCount() - shared < fromFirst && (at > 0 || 2 * kept < rest.wordCount()))
                 return {p.rawPosition(p.size() - overlap), 0};
         }
@@ -604,7 +618,8 @@ bool scrolledOn(const QString& previous, const QString& newText) {
     return scrolledOn(previous, newText, ComparableText(previous), ComparableText(newText));
 }
 
-bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& p, const ComparableText& e) {
+bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& p,
+                const ComparableText& e) {
     // Only a line as wide as the client shows scrolls; a shorter one just grows.
     if (p.size() < minScrolledWidth)
         return false;
@@ -627,10 +642,12 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
     const qsizetype i = capitalisedAgain(previous, p, newText, e, alignment->from);
     if (i < 0)
         return saidAgainAfterSentenceEnd(previous, p, newText, e) >= 0;
-    return alignment->matched >= 2 || (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i)));
+    return alignment->matched >= 2 ||
+           (i + 1 == p.wordCount() && followsSentenceEnd(previous, p.wordRawPosition(i)));
 }
 
-std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before) {
+std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText,
+                                      QStringView before) {
     const ComparableText p(previous);
     const ComparableText e(newText);
     if (e.wordCount() == 0 || p.wordCount() == 0 || e.sameWord(0, p, 0))

@@ -52,10 +52,11 @@ qsizetype correspondingPosition(const QString& older, const QString& newer, qsiz
 
 // Whether `newText`, in the place of the line `previous`, is that line scrolled on by more than
 // half its width (a line that shows only its last characters): it starts with the line's last
-// words, more of them kept than corrected (or as many, three at least). spliceCut then keeps what scrolled out.
+// words, more of them kept than corrected (or as many, three at least). spliceCut then keeps what
+// scrolled out.
 bool scrolledOn(const QString& previous, const QString& newText);
-bool scrolledOn(const QString& previous, const QString& newText, const ComparableText& comparablePrevious,
-                const ComparableText& comparableNew);
+bool scrolledOn(const QString& previous, const QString& newText,
+                const ComparableText& comparablePrevious, const ComparableText& comparableNew);
 
 // Whether `newText`, in the place of the line `previous` that follows `before` in the text, is
 // that line scrolled back after a correction shortened it: it shows again words `before` ends
@@ -63,7 +64,8 @@ bool scrolledOn(const QString& previous, const QString& newText, const Comparabl
 // order. If so, how many code units at the end of `before` it shows again: the new line takes
 // their place and the old line's. spliceCut(previous, newText, before) drops such words when
 // none of them was corrected.
-std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText, QStringView before);
+std::optional<qsizetype> scrolledBack(const QString& previous, const QString& newText,
+                                      QStringView before);
 
 // Whether `newText`, in the place of the line `previous`, is the next sentence beginning with the
 // word that ended `previous` ("... should thanks." then "Thanks maybe today"), rather than the

@@ -46,7 +46,8 @@ qsizetype endOfFormerLine(const QString& previous, const QString& newText, const
         return cut;
     const qsizetype whole = newText.lastIndexOf(open, cut - open.size());
     if (whole > 0 && newText[whole - 1].isSpace() &&
-        ComparableText(QStringView(newText).left(whole)).wordCount() >= ComparableText(previous).wordCount())
+        ComparableText(QStringView(newText).left(whole)).wordCount() >=
+            ComparableText(previous).wordCount())
         return whole;
     return cut;
 }
@@ -181,9 +182,10 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
         // The next sentence begins with the word that ended the line's last one: it is not that
         // line scrolled on, and the word is said twice. Where places are kept and a line above
         // stayed (the area was not cleared), no next sentence takes a line's place.
-        const bool keptInPlace = !change.linesCanScroll && !change.reusesLinePlaces && change.anchoredAbove;
-        if (entry.speaker == *currentSpeaker_ && (endsWithPrevious || !change.anchored) && !keptInPlace &&
-            TranscriptAssembler::startsNextSentence(previous, entry.text)) {
+        const bool keptInPlace =
+            !change.linesCanScroll && !change.reusesLinePlaces && change.anchoredAbove;
+        if (entry.speaker == *currentSpeaker_ && (endsWithPrevious || !change.anchored) &&
+            !keptInPlace && TranscriptAssembler::startsNextSentence(previous, entry.text)) {
             completed.append(*close());
             open(entry);
             continue;
@@ -199,9 +201,11 @@ void UtteranceAssembler::assemble(const QList<CaptionChange>& changes,
                 const auto [kept, from] = TranscriptAssembler::spliceCut(previous, entry.text);
                 currentText_.replaceEnd(previous.size() - kept, QStringView(entry.text).mid(from));
             } else if (const std::optional<qsizetype> shownAgain =
-                           entry.speaker == *currentSpeaker_ && change.newest && endsWithPrevious && change.linesCanScroll
-                               ? TranscriptAssembler::scrolledBack(previous, entry.text,
-                                                                   QStringView(currentText_.text()).chopped(previous.size()))
+                           entry.speaker == *currentSpeaker_ && change.newest && endsWithPrevious &&
+                                   change.linesCanScroll
+                               ? TranscriptAssembler::scrolledBack(
+                                     previous, entry.text,
+                                     QStringView(currentText_.text()).chopped(previous.size()))
                                : std::nullopt) {
                 currentText_.replaceEnd(previous.size() + *shownAgain, entry.text);
             } else {
@@ -278,7 +282,8 @@ bool UtteranceAssembler::absorbsOpenLine(const CaptionChange& change,
     const qsizetype cut = endOfFormerLine(previous, newText, open);
     const QString rest = newText.mid(cut).trimmed();
     // The loose readings below hold only where the open line is no longer shown below.
-    const bool placesKept = !change.linesCanScroll && !change.reusesLinePlaces && !change.laterLineShown;
+    const bool placesKept =
+        !change.linesCanScroll && !change.reusesLinePlaces && !change.laterLineShown;
     if (rest.isEmpty())
         return false;
     const bool guessMerged = placesKept && !change.newest && !change.anchored && isFreshGuess();
@@ -323,14 +328,16 @@ bool UtteranceAssembler::revisedInPlace(const CaptionChange& change, bool endsWi
     // With a line above it stayed, the area was not cleared: the next sentence did not take the
     // place of a finished line that keeps half of its words, nor of a line with the speaker's
     // next line shown below it. Either was revised.
-    const bool notCleared = change.anchoredAbove &&
-                            (change.laterLineShown || (change.newest && 2 * kept >= older.wordCount()));
+    const bool notCleared =
+        change.anchoredAbove &&
+        (change.laterLineShown || (change.newest && 2 * kept >= older.wordCount()));
     if (!notCleared && (!change.newest || endsSentence(*change.previousText)))
         return false;
     if (newer.wordCount() >= older.wordCount())
         return true;
     // Shorter: only when it dropped a word or two and half of what is left was there before.
-    return newer.wordCount() + maxDroppedWords >= older.wordCount() && 2 * kept >= newer.wordCount();
+    return newer.wordCount() + maxDroppedWords >= older.wordCount() &&
+           2 * kept >= newer.wordCount();
 }
 
 bool UtteranceAssembler::revisesOpenGuess(const CaptionChange& change) const {
@@ -339,7 +346,8 @@ bool UtteranceAssembler::revisesOpenGuess(const CaptionChange& change) const {
     if (change.previousText || change.linesCanScroll || change.anchored || change.anchoredAbove ||
         change.entry.speaker != *currentSpeaker_ || endsSentence(currentText_.text()))
         return false;
-    return rewrittenAboutAsLong(ComparableText(currentText_.text()), ComparableText(change.entry.text));
+    return rewrittenAboutAsLong(ComparableText(currentText_.text()),
+                                ComparableText(change.entry.text));
 }
 
 bool UtteranceAssembler::isFirstGuess(const CaptionChange& change) const {

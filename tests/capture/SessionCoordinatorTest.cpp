@@ -142,8 +142,9 @@ TEST_F(SessionCoordinatorTest, GuessRevisedAsItMovesUpIsKeptOnceWhereLinesCannot
     poll({{"A", "The plan needs more time."}, {"B", "Right."}});
     reader->end();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay then.", "A: Slides have process later okay.", "C: To project think them.",
-                           "A: The budget needs another look", "A: The plan needs more time.", "B: Right."}));
+              QStringList({"B: Okay then.", "A: Slides have process later okay.",
+                           "C: To project think them.", "A: The budget needs another look",
+                           "A: The plan needs more time.", "B: Right."}));
 }
 
 // Blocks that scroll off the top move every line to another place; none is written twice.
@@ -361,19 +362,23 @@ TEST_F(SessionCoordinatorTest, LineReplacedByAnotherSpeakersIsNotRevisedByASimil
 // Where lines cannot scroll, a long line missing for a poll while a new guess of its speaker
 // showed comes back revised as that line; the guess below it is revised too. Neither is written
 // twice.
-TEST_F(SessionCoordinatorTest, LongLineBackRevisedAfterAGuessTookItsPlaceIsWrittenOnceWhereLinesCannotScroll) {
+TEST_F(SessionCoordinatorTest,
+       LongLineBackRevisedAfterAGuessTookItsPlaceIsWrittenOnceWhereLinesCannotScroll) {
     reader->canScroll = false;
     start();
     poll({{"A", "All product also in change going marketing ticket action that the design"}});
     poll({{"A", "All product also in change going marketing ticket action that the design see"}});
     poll({{"A", "The review for"}});
-    poll({{"A", "All product also, in change going marketing ticket action, that the design see"}, {"A", "is for"}});
+    poll({{"A", "All product also, in change going marketing ticket action, that the design see"},
+          {"A", "is for"}});
     poll({{"A", "All product also, in change going marketing ticket action, that the design see"},
           {"A", "is for about bandwidth."}});
     reader->end();
-    EXPECT_EQ(texts(writer->written()),
-              QStringList({"A: All product also, in change going marketing ticket action, that the design see",
-                           "A: is for about bandwidth."}));
+    EXPECT_EQ(
+        texts(writer->written()),
+        QStringList(
+            {"A: All product also, in change going marketing ticket action, that the design see",
+             "A: is for about bandwidth."}));
 }
 
 // A long block revised before its end in the polls that also add words (a word replaced by
@@ -558,27 +563,35 @@ TEST_F(SessionCoordinatorTest, NewLineRepeatingTheLastWordIsTheNextSentenceEvenW
 
 // Where places are kept, two finished lines merging above the open one, which starts with the
 // word the merged line ends with, leave the open line its own: it is still shown.
-TEST_F(SessionCoordinatorTest, LinesMergingAboveAStillShownOpenLineLeaveItItsOwnWherePlacesAreKept) {
+TEST_F(SessionCoordinatorTest,
+       LinesMergingAboveAStillShownOpenLineLeaveItItsOwnWherePlacesAreKept) {
     const QString above = "Blog the at, Berlin and be report security but offer the have how.";
     reader->canScroll = false;
     reader->reusesPlaces = false;
     start();
     poll({{"B", "Okay."}, {"A", above}, {"A", "September that like office"}});
-    poll({{"B", "Okay."}, {"A", above}, {"A", "September that like office."}, {"A", "Office plan"}});
-    poll({{"B", "Okay."}, {"A", above + " September that like office."}, {"A", "Office plan sign-off queue"}});
+    poll(
+        {{"B", "Okay."}, {"A", above}, {"A", "September that like office."}, {"A", "Office plan"}});
+    poll({{"B", "Okay."},
+          {"A", above + " September that like office."},
+          {"A", "Office plan sign-off queue"}});
     reader->end();
-    EXPECT_EQ(texts(writer->written()), QStringList({"B: Okay.", "A: " + above, "A: September that like office.",
-                                                     "A: Office plan sign-off queue"}));
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"B: Okay.", "A: " + above, "A: September that like office.",
+                           "A: Office plan sign-off queue"}));
 }
 
 // A line that merges with the open line below it while its last word is revised to one the open
 // line also has still ends before the open line.
 TEST_F(SessionCoordinatorTest, LineWhoseLastWordIsRevisedAsTheOpenLineMergesEndsBeforeIt) {
-    const QString merged = "Research these thing priority he, project and first. Morning so cache for patch yeah";
+    const QString merged =
+        "Research these thing priority he, project and first. Morning so cache for patch yeah";
     reader->canScroll = false;
     reader->reusesPlaces = false;
     start();
-    poll({{"B", "Okay."}, {"A", "Research these thing priority he, project and for."}, {"A", "Morning so cache for"}});
+    poll({{"B", "Okay."},
+          {"A", "Research these thing priority he, project and for."},
+          {"A", "Morning so cache for"}});
     poll({{"B", "Okay."}, {"A", merged}});
     poll({{"B", "Okay."}, {"A", merged + " it get"}});
     poll({{"B", "Okay."}, {"A", merged + " it get week privacy"}});
@@ -632,8 +645,9 @@ TEST_F(SessionCoordinatorTest, RollingLineScrolledBackByACorrectionIsOneUtteranc
     poll({{"B", "Agenda."}, {"A", "candidate we Toronto for wireframe wireframe it the"}});
     reader->end();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Agenda.", "A: What copy activation, roadmap. video that to support candidate we "
-                                         "Toronto for wireframe wireframe it the"}));
+              QStringList({"B: Agenda.",
+                           "A: What copy activation, roadmap. video that to support candidate we "
+                           "Toronto for wireframe wireframe it the"}));
 }
 
 // Scrolled back over words it corrected as well: the corrected words take the place of the old.
@@ -643,7 +657,8 @@ TEST_F(SessionCoordinatorTest, RollingLineScrolledBackOverACorrectedWordTakesIts
     poll({{"A", "honestly? Like interesting the right newsletter queue"}});
     poll({{"A", "are the but honestly? Like these sure newsletter queue"}});
     reader->end();
-    EXPECT_EQ(texts(writer->written()), QStringList({"A: So. are the but honestly? Like these sure newsletter queue"}));
+    EXPECT_EQ(texts(writer->written()),
+              QStringList({"A: So. are the but honestly? Like these sure newsletter queue"}));
 }
 
 // A rolling line missing for one poll comes back scrolled on past most of what it showed: it
@@ -655,8 +670,9 @@ TEST_F(SessionCoordinatorTest, RollingLineBackFromAMissingPollScrolledFarIsNotRe
     poll({{"B", "Agenda."}, {"A", "item. And also are product scheduler a is dashboard"}});
     reader->end();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Agenda.", "A: candidate. A plan requirement think to see item. And also are "
-                                         "product scheduler a is dashboard"}));
+              QStringList({"B: Agenda.",
+                           "A: candidate. A plan requirement think to see item. And also are "
+                           "product scheduler a is dashboard"}));
 }
 
 // A short line that merges into the line above and is revised in the same poll still hands its
@@ -694,15 +710,18 @@ TEST_F(SessionCoordinatorTest, ShortLineMergingWithItsFirstWordRevisedIsWrittenO
     poll({{"B", "Okay."}, {"A", merged + " Should let's of can June yeah and"}});
     poll({{"B", "Okay."}, {"A", merged + " Should let's of can June yeah and is the first"}});
     reader->end();
-    EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay.", "A: " + above, "A: monitoring something we we loyalty right that.",
-                           "A: Should let's of can June yeah and is the first"}));
+    EXPECT_EQ(
+        texts(writer->written()),
+        QStringList({"B: Okay.", "A: " + above, "A: monitoring something we we loyalty right that.",
+                     "A: Should let's of can June yeah and is the first"}));
 }
 
 // Where places are kept, an open line merging into the line above with its first word dropped
 // goes on as the part it merged as, and the line's growth after that stays with it.
-TEST_F(SessionCoordinatorTest, LineMergedWithItsFirstWordDroppedGoesOnAsItsMergedPartWherePlacesAreKept) {
-    const QString above = "Would usability follow you notes to something. Are demo we review conversion think.";
+TEST_F(SessionCoordinatorTest,
+       LineMergedWithItsFirstWordDroppedGoesOnAsItsMergedPartWherePlacesAreKept) {
+    const QString above =
+        "Would usability follow you notes to something. Are demo we review conversion think.";
     reader->canScroll = false;
     reader->reusesPlaces = false;
     start();
@@ -710,10 +729,12 @@ TEST_F(SessionCoordinatorTest, LineMergedWithItsFirstWordDroppedGoesOnAsItsMerge
     poll({{"B", "Okay."}, {"A", above + " the very I"}});
     poll({{"B", "Okay."}, {"A", above + " the very I basically to simple"}});
     poll({{"B", "Okay."}, {"A", above + " the very I basically to simple carefully thing"}});
-    poll({{"B", "Okay."}, {"A", above + " the very I basically to simple carefully thing April customer"}});
+    poll({{"B", "Okay."},
+          {"A", above + " the very I basically to simple carefully thing April customer"}});
     reader->end();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay.", "A: " + above, "A: the very I basically to simple carefully thing April customer"}));
+              QStringList({"B: Okay.", "A: " + above,
+                           "A: the very I basically to simple carefully thing April customer"}));
 }
 
 // A guess of a few words rewritten one poll later (a longer one keeping its last word) is the
@@ -772,7 +793,8 @@ TEST_F(SessionCoordinatorTest, LineRevisedInSeveralPlacesIsToldFromTheNextSenten
 // cleared away and the next sentence took its place, unless a line above stayed and the speaker's
 // next line shows below it or half of the finished line's words are kept (even when the rewrite
 // starts with the word the line ended with), or the line is a poll old. So is a line that went
-// blank for a poll and came back rewritten. Where places are reused, the rewrite is the next sentence.
+// blank for a poll and came back rewritten. Where places are reused, the rewrite is the next
+// sentence.
 class LineRewrittenInPlaceTest : public SessionCoordinatorTest {
 protected:
     void pollRewrites() {
@@ -795,13 +817,23 @@ protected:
         poll({{"C", "Next"}, {"D", "For the renewal"}});
         // Rewritten, finished, as the speaker's next line shows below it and the line above stays.
         poll({{"C", "Next"}, {"D", "Container that, later compliance feedback privacy the."}});
-        poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release"}});
+        poll({{"C", "Next"},
+              {"D", "Container that, meeting compliance feedback so password."},
+              {"D", "Release"}});
         // Finished, then rewritten keeping half of its words, with the lines above staying.
-        poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release should if at engineering yesterday April not."}});
-        poll({{"C", "Next"}, {"D", "Container that, meeting compliance feedback so password."}, {"D", "Release right if at engineering would article not."}});
+        poll({{"C", "Next"},
+              {"D", "Container that, meeting compliance feedback so password."},
+              {"D", "Release should if at engineering yesterday April not."}});
+        poll({{"C", "Next"},
+              {"D", "Container that, meeting compliance feedback so password."},
+              {"D", "Release right if at engineering would article not."}});
         // Rewritten to start with the word it ended with, with the lines above staying.
-        poll({{"C", "Next"}, {"D", "Release right if at engineering would article not."}, {"E", "Conference the"}});
-        poll({{"C", "Next"}, {"D", "Release right if at engineering would article not."}, {"E", "The the new we"}});
+        poll({{"C", "Next"},
+              {"D", "Release right if at engineering would article not."},
+              {"E", "Conference the"}});
+        poll({{"C", "Next"},
+              {"D", "Release right if at engineering would article not."},
+              {"E", "The the new we"}});
         // A poll old, a word shorter with little kept, with the lines above staying.
         poll({{"C", "Next"}, {"E", "The the new we"}, {"F", "You alert the latency"}});
         poll({{"C", "Next"}, {"E", "The the new we"}, {"F", "Referral the people"}});
@@ -812,25 +844,27 @@ protected:
 TEST_F(LineRewrittenInPlaceTest, IsTheLineRevisedWhereThePlaceIsNeverReused) {
     reader->reusesPlaces = false;
     pollRewrites();
-    EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
-                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
-                           "D: Container that, meeting compliance feedback so password.",
-                           "D: Release right if at engineering would article not.", "E: The the new we",
-                           "F: Referral the people"}));
+    EXPECT_EQ(
+        texts(writer->written()),
+        QStringList({"B: Okay then.", "A: feedback need problem I is done.", "C: legal I review",
+                     "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next",
+                     "D: Container that, meeting compliance feedback so password.",
+                     "D: Release right if at engineering would article not.", "E: The the new we",
+                     "F: Referral the people"}));
 }
 
 TEST_F(LineRewrittenInPlaceTest, IsTheNextSentenceWhereThePlaceMayBeReused) {
     pollRewrites();
     EXPECT_EQ(texts(writer->written()),
-              QStringList({"B: Okay then.", "A: The Wednesday throughput need",
-                           "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
-                           "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next", "D: April",
-                           "D: Container that, later compliance feedback privacy the.",
-                           "D: Container that, meeting compliance feedback so password.",
-                           "D: Release should if at engineering yesterday April not.",
-                           "D: Release right if at engineering would article not.", "E: Conference the",
-                           "E: The the new we", "F: You alert the latency", "F: Referral the people"}));
+              QStringList(
+                  {"B: Okay then.", "A: The Wednesday throughput need",
+                   "A: feedback need problem I is done.", "C: You deadline I", "C: legal I review",
+                   "C: Latency when more of", "C: Scheduler Toronto went.", "C: Next", "D: April",
+                   "D: Container that, later compliance feedback privacy the.",
+                   "D: Container that, meeting compliance feedback so password.",
+                   "D: Release should if at engineering yesterday April not.",
+                   "D: Release right if at engineering would article not.", "E: Conference the",
+                   "E: The the new we", "F: You alert the latency", "F: Referral the people"}));
 }
 
 TEST_F(SessionCoordinatorTest, FlushesWhenTheOldestWaitingUtteranceIsTenPollsOld) {

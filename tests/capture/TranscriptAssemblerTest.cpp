@@ -276,28 +276,33 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     // As many words corrected as kept, three of them at least.
     const QString half = "Priority. And like what number think budget decision";
     EXPECT_TRUE(scrolledOn(half, "like June will budget decision insights contract the over"));
-    EXPECT_EQ(TranscriptAssembler::splice(half, half, "like June will budget decision insights contract the over"),
+    EXPECT_EQ(TranscriptAssembler::splice(
+                  half, half, "like June will budget decision insights contract the over"),
               "Priority. And like June will budget decision insights contract the over");
     EXPECT_FALSE(scrolledOn(half, "like June will budget insights contract the over"));
     // Or the last words kept after a word or two a correction put in front of them.
     const QString banner = "this security product network scheduler interviews that banner";
     EXPECT_TRUE(scrolledOn(banner, "service persona that banner backlog access for tomorrow"));
-    EXPECT_FALSE(scrolledOn(banner, "service persona name that banner backlog access for tomorrow"));
+    EXPECT_FALSE(
+        scrolledOn(banner, "service persona name that banner backlog access for tomorrow"));
     // One word corrected into two as the line scrolled: only that word goes.
     const QString office = "feedback staging design office about we They roadmap";
-    EXPECT_EQ(TranscriptAssembler::splice(office, office, "of obviously about we? They roadmap priority customer"),
+    EXPECT_EQ(TranscriptAssembler::splice(office, office,
+                                          "of obviously about we? They roadmap priority customer"),
               "feedback staging design of obviously about we? They roadmap priority customer");
     // Three words corrected into two as the line scrolled by one: no more words than those kept,
     // but one after its last word.
     const QString fewer = "all, document. Think there offer going is pipeline office";
     EXPECT_TRUE(scrolledOn(fewer, "document. Think there very think pipeline office revenue"));
-    EXPECT_EQ(TranscriptAssembler::splice(fewer, fewer, "document. Think there very think pipeline office revenue"),
+    EXPECT_EQ(TranscriptAssembler::splice(
+                  fewer, fewer, "document. Think there very think pipeline office revenue"),
               "all, document. Think there very think pipeline office revenue");
     EXPECT_FALSE(scrolledOn(fewer, "document. Think there very think maybe pipeline office"));
     // As many words corrected as kept, two of them, where the kept ones hold a sentence end.
     const QString research = "into monitoring they how research the. On January that";
     EXPECT_TRUE(scrolledOn(research, "the. On still right revenue October owner outage"));
-    EXPECT_EQ(TranscriptAssembler::splice(research, research, "the. On still right revenue October owner outage"),
+    EXPECT_EQ(TranscriptAssembler::splice(research, research,
+                                          "the. On still right revenue October owner outage"),
               "into monitoring they how research the. On still right revenue October owner outage");
     EXPECT_FALSE(scrolledOn(research, "the on still right revenue October owner outage"));
     // A replaced first word may as well have scrolled out: it stays rather than being lost.
@@ -312,7 +317,8 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
                             "Nairobi loyalty interviews research"));
     EXPECT_TRUE(scrolledOn("But today a engineering architecture office this Nairobi team",
                            "Nairobi team interviews research"));
-    // It does when that word and three more are kept in order: a correction moved the sentence start.
+    // It does when that word and three more are kept in order: a correction moved the sentence
+    // start.
     const QString client = "Client get there next the certificate time with";
     EXPECT_TRUE(scrolledOn(client, "Get schedule memory certificate, time with standup I."));
     EXPECT_FALSE(scrolledOn(client, "Get schedule memory certificate, lunch standup I."));
@@ -320,8 +326,9 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     // or from that word alone when it was the first of a sentence the line had just begun.
     const QString retention = "survey scope maybe retention. Retention storage in data";
     EXPECT_TRUE(scrolledOn(retention, "Retention that those in data research compliance what"));
-    EXPECT_EQ(TranscriptAssembler::splice(retention, retention, "Retention that those in data research"),
-              "survey scope maybe retention. Retention that those in data research");
+    EXPECT_EQ(
+        TranscriptAssembler::splice(retention, retention, "Retention that those in data research"),
+        "survey scope maybe retention. Retention that those in data research");
     EXPECT_TRUE(scrolledOn("okay kickoff know are sprint hotfix design savings. Firewall",
                            "Firewall important about difficult would launch berlin"));
     EXPECT_FALSE(scrolledOn("okay kickoff know are sprint hotfix design savings Firewall",
@@ -330,7 +337,8 @@ TEST(TranscriptAssemblerTest, LineScrolledPastMostOfItKeepsWhatScrolledOut) {
     // the line scrolled: the two are different words, and the sentence goes on after the first.
     const QString sentence = "then not. if still requirement think plan friday of";
     EXPECT_TRUE(scrolledOn(sentence, "Not still requirement problem plan friday storage in"));
-    EXPECT_EQ(TranscriptAssembler::splice(sentence, sentence, "Not still requirement problem plan friday storage in"),
+    EXPECT_EQ(TranscriptAssembler::splice(sentence, sentence,
+                                          "Not still requirement problem plan friday storage in"),
               "then not. Not still requirement problem plan friday storage in");
     EXPECT_FALSE(scrolledOn(sentence, "Not. Still requirement problem plan friday storage in"));
     EXPECT_FALSE(scrolledOn(sentence, "Not loyalty week problem plan friday storage in"));
@@ -345,19 +353,24 @@ TEST(TranscriptAssemblerTest, PhraseShownTwiceScrollsOnFromTheOneThatFits) {
     using TranscriptAssembler::splice;
     const QString twice = "The the notes get how savings. Savings notes get how";
     EXPECT_EQ(splice(twice, twice, "notes get how savings certificate spreadsheet estimate one"),
-              "The the notes get how savings. Savings notes get how savings certificate spreadsheet estimate one");
+              "The the notes get how savings. Savings notes get how savings certificate "
+              "spreadsheet estimate one");
     const QString repeated = "absolutely all the I, the are. Need all the i the";
     EXPECT_EQ(splice(repeated, repeated, "all the i the I to our patch change the but conversion"),
-              "absolutely all the I, the are. Need all the i the I to our patch change the but conversion");
+              "absolutely all the I, the are. Need all the i the I to our patch change the but "
+              "conversion");
     // Also when the line starts with the phrase it ends with; but a line that keeps half of its
     // words from its start was revised in place.
     const QString starts = "then all any project our video a. A referral then all any";
     EXPECT_EQ(splice(starts, starts, "then all any December today that like cost Toronto it more"),
-              "then all any project our video a. A referral then all any December today that like cost Toronto it more");
+              "then all any project our video a. A referral then all any December today that like "
+              "cost Toronto it more");
     // Three short words are a phrase too.
     const QString shortPhrase = "the all any project our video a. A referral the all any";
-    EXPECT_EQ(splice(shortPhrase, shortPhrase, "the all any December today that like cost Toronto it more"),
-              "the all any project our video a. A referral the all any December today that like cost Toronto it more");
+    EXPECT_EQ(splice(shortPhrase, shortPhrase,
+                     "the all any December today that like cost Toronto it more"),
+              "the all any project our video a. A referral the all any December today that like "
+              "cost Toronto it more");
     const QString revised = "Toronto draft you quickly. The June can toronto draft";
     EXPECT_EQ(splice(revised, revised, "Toronto draft you budget. be toronto draft you quickly"),
               "Toronto draft you budget. be toronto draft you quickly");
@@ -398,7 +411,8 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     EXPECT_EQ(splice("The and access Toronto " + previous, previous, newText),
               "The and access Toronto toronto a savings consent notes so was some");
     // With no text in front, nothing can be shown again: the words in front are new.
-    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()), std::make_pair(qsizetype(0), qsizetype(0)));
+    EXPECT_EQ(TranscriptAssembler::spliceCut(previous, newText, QStringView()),
+              std::make_pair(qsizetype(0), qsizetype(0)));
     // Nor can a line too narrow to have scrolled show again what the text ends with.
     EXPECT_EQ(splice("We met. Should next it's simple like", "Should next it's simple like",
                      "some the next it's simple like protocol"),
@@ -406,9 +420,11 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     // A wide one tells them apart by the words: shown again with a correction, some are still
     // among the text's last words; put in front by a revision, none is.
     const QString wide = "Should next it's complicated simple like protocol";
-    EXPECT_EQ(splice("We met. " + wide, wide, "some the next it's complicated simple like protocol next"),
-              "We met. some the next it's complicated simple like protocol next");
-    EXPECT_EQ(splice("Then we saw " + wide, wide, "we sew Should nest it's complicated simple like protocol next"),
+    EXPECT_EQ(
+        splice("We met. " + wide, wide, "some the next it's complicated simple like protocol next"),
+        "We met. some the next it's complicated simple like protocol next");
+    EXPECT_EQ(splice("Then we saw " + wide, wide,
+                     "we sew Should nest it's complicated simple like protocol next"),
               "Then we saw Should nest it's complicated simple like protocol next");
     // Words the text does not end with are not taken as shown again.
     EXPECT_EQ(splice("The and beta gamma " + previous, previous, newText),
@@ -432,22 +448,28 @@ TEST(TranscriptAssemblerTest, ScrollBackWithACorrectionRepeatsNothingTheTextHold
     // One word shown again while the line's own first word was corrected: when two thirds of its
     // words come back.
     const QString afternoon = "incident afternoon know the for server right Client build";
-    EXPECT_EQ(splice("get product calendar " + afternoon, afternoon, "calendar merge know the for server right. Client build"),
+    EXPECT_EQ(splice("get product calendar " + afternoon, afternoon,
+                     "calendar merge know the for server right. Client build"),
               "get product calendar merge know the for server right. Client build");
-    EXPECT_EQ(scrolledBack(afternoon, "calendar merge know the for server right. Clint bill", u"get product calendar "),
+    EXPECT_EQ(scrolledBack(afternoon, "calendar merge know the for server right. Clint bill",
+                           u"get product calendar "),
               std::nullopt);
     // Of three or more words shown again one may be corrected too (not the last): the new line
     // takes their place; a splice, which keeps the text before the line, does not.
     const QString honestly = "honestly? Like interesting the right newsletter queue";
     const QString corrected = "are the but honestly? Like these sure newsletter queue";
     EXPECT_EQ(scrolledBack(honestly, corrected, u"So. Interesting the but "), qsizetype(20));
-    EXPECT_EQ(splice("So. Interesting the but " + honestly, honestly, corrected), "So. Interesting the but " + corrected);
-    EXPECT_EQ(scrolledBack(honestly, "are the and honestly? Like these sure newsletter queue", u"So. Interesting the but "),
+    EXPECT_EQ(splice("So. Interesting the but " + honestly, honestly, corrected),
+              "So. Interesting the but " + corrected);
+    EXPECT_EQ(scrolledBack(honestly, "are the and honestly? Like these sure newsletter queue",
+                           u"So. Interesting the but "),
               std::nullopt);
     // Not when the text does not end with them, nor when the line still starts as it did.
     EXPECT_EQ(scrolledBack(shortened, back, u"we're standup have "), std::nullopt);
     EXPECT_EQ(splice("standup have " + shortened, shortened, back), "standup have " + back);
-    EXPECT_EQ(scrolledBack(shortened, "Campaign make Monday need. on service these", u"have maybe "), std::nullopt);
+    EXPECT_EQ(
+        scrolledBack(shortened, "Campaign make Monday need. on service these", u"have maybe "),
+        std::nullopt);
 }
 
 // Replacing the end keeps the incremental text equal to the rules: the text, its normalised
