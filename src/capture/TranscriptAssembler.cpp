@@ -40,44 +40,13 @@ bool edited(const ComparableText& x, const ComparableText& y, qsizetype yLength)
     return std::min(prefix + suffix, shorter) >= needed;
 }
 
-// The largest k such that the first k characters of `x` occur in `y`, and where they first do
-// (Z-algorithm over x, a separator, y).
-std::pair<qsizetype, qsizetype> leadingOccurrence(const ComparableText& x, const ComparableText& y) {
+// The Z-array of x, a separator, y: at each position, how many characters from there on equal
+// the first ones of `x`.
+std::vector<qsizetype> zArray(const ComparableText& x, const ComparableText& y) {
     const qsizetype n = x.size();
     const qsizetype total = n + 1 + y.size();
-    if (n == 0 || y.size() == 0)
-        return {0, -1};
     auto at = [&](qsizetype i) { return i < n ? x.code(i) : y.code(i - n - 1); };
     // Position n is the separator, equal to nothing.
-    auto same = [&](qsizetype i, qsizetype j) { return i != n && j != n && at(i) == at(j); };
-    std::vector<qsizetype> z(std::size_t(total), 0);
-    qsizetype left = 0, right = 0, best = 0, where = -1;
-    for (qsizetype i = 1; i < total; ++i) {
-        qsizetype& length = z[std::size_t(i)];
-        if (i < right)
-            length = std::min(right - i, z[std::size_t(i - left)]);
-        while (i + length < total && same(length, i + length))
-            ++length;
-        if (i + length > right) {
-            left = i;
-            right = i + length;
-        }
-        if (i > n && length > best) {
-            best = std::min(length, n);
-            where = i - n - 1;
-        }
-    }
-    return {best, where};
-}
-
-// The longest end of `x` that begins `y` and starts a word of `x`, in characters.
-qsizetype wordBorder(const ComparableText& x, const ComparableText& y) {
-    const qsizetype n = y.size();
-    const qsizetype total = n + 1 + x.size();
-    if (n == 0 || x.size() == 0)
-        return 0;
-    // Z-algorithm over y, a separator, x: where z reaches the end, the rest of x begins y.
-    auto at = [&](qsizetype i) { return i < n ? y.code(i) : x.code(i - n - 1); };
     auto same = [&](qsizetype i, qsizetype j) { return i != n && j != n && at(i) == at(j); };
     std::vector<qsizetype> z(std::size_t(total), 0);
     qsizetype left = 0, right = 0;
@@ -92,6 +61,32 @@ qsizetype wordBorder(const ComparableText& x, const ComparableText& y) {
             right = i + length;
         }
     }
+    return z;
+}
+
+// The largest k such that the first k characters of `x` occur in `y`, and where they first do.
+std::pair<qsizetype, qsizetype> leadingOccurrence(const ComparableText& x, const ComparableText& y) {
+    const qsizetype n = x.size();
+    if (n == 0 || y.size() == 0)
+        return {0, -1};
+    const std::vector<qsizetype> z = zArray(x, y);
+    qsizetype best = 0, where = -1;
+    for (qsizetype i = n + 1; i < qsizetype(z.size()); ++i) {
+        if (z[std::size_t(i)] > best) {
+            best = std::min(z[std::size_t(i)], n);
+            where = i - n - 1;
+        }
+    }
+    return {best, where};
+}
+
+// The longest end of `x` that begins `y` and starts a word of `x`, in characters.
+qsizetype wordBorder(const ComparableText& x, const ComparableText& y) {
+    const qsizetype n = y.size();
+    if (n == 0 || x.size() == 0)
+        return 0;
+    // Where z reaches the end, the rest of x begins y.
+    const std::vector<qsizetype> z = zArray(y, x);
     std::vector<char> wordStart(std::size_t(x.size()), 0);
     for (qsizetype w = 0, c = 0; w < x.wordCount(); ++w) {
         while (c < x.size() && x.rawPosition(c) < x.wordRawPosition(w))
